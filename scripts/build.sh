@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Configures and builds both trees: build/win (mingw-w64, everything) and
+# build/native (platform-free units with ASan/UBSan, fuzz targets with clang).
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+gen=()
+command -v ninja >/dev/null && gen=(-G Ninja)
+
+if [ ! -f "$root/build/win/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$root/build/win" "${gen[@]}" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
+fi
+cmake --build "$root/build/win" -j "$jobs"
+
+if [ "${PENVANE_SKIP_NATIVE:-0}" != 1 ]; then
+  if [ ! -f "$root/build/native/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/native" "${gen[@]}" >/dev/null
+  fi
+  cmake --build "$root/build/native" -j "$jobs"
+fi
