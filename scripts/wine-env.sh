@@ -59,7 +59,7 @@ penvane_wine_up() {
   WINEPREFIX=$(cd "$build" && pwd)/wineprefix
   export WINEDEBUG=-all
   export WINEARCH=win64
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   PENVANE_XVFB_PID= PENVANE_WINESERVER_PID=
   _penvane_start_xvfb || return 1
   _penvane_init_prefix || { penvane_wine_down; return 1; }
