@@ -37,15 +37,22 @@ if(NOT TARGET gtest)
 endif()
 include(GoogleTest)
 
-# penvane_add_test(NAME SOURCES src... [LIBS lib...])
+# penvane_add_test(NAME SOURCES src... [LIBS lib...] [LOCKS resource...])
 # A GoogleTest program; its cases are listed when ctest runs (so under Wine
-# only once the environment of scripts/wine-env.sh is up).
+# only once the environment of scripts/wine-env.sh is up). ctest runs cases in
+# parallel processes: cases that share a machine-wide resource (the settings
+# file in the Windows directory, a registry entry) name it in LOCKS.
 function(penvane_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCKS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  set(props TIMEOUT 300)
+  if(T_LOCKS)
+    string(REPLACE ";" "," locks "${T_LOCKS}")
+    list(APPEND props RESOURCE_LOCK "${locks}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES ${props})
 endfunction()
 
 # penvane_win_path(OUT path): the path as a Windows program under Wine sees it.

@@ -7,14 +7,20 @@ jobs=$(nproc)
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 
-if [ ! -f "$root/build/win/CMakeCache.txt" ]; then
+# Configure every time (cheap): folders are picked up by their presence, so a
+# new one must be seen even when no CMakeLists.txt that cmake tracks changed.
+if [ -f "$root/build/win/CMakeCache.txt" ]; then
+  cmake "$root/build/win" >/dev/null
+else
   cmake -S "$root" -B "$root/build/win" "${gen[@]}" \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 fi
 cmake --build "$root/build/win" -j "$jobs"
 
 if [ "${PENVANE_SKIP_NATIVE:-0}" != 1 ]; then
-  if [ ! -f "$root/build/native/CMakeCache.txt" ]; then
+  if [ -f "$root/build/native/CMakeCache.txt" ]; then
+    cmake "$root/build/native" >/dev/null
+  else
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/native" "${gen[@]}" >/dev/null
   fi
   cmake --build "$root/build/native" -j "$jobs"
