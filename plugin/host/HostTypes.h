@@ -20,12 +20,20 @@ typedef void* AVPageView;
 typedef void* ASText;
 typedef void* ASCab;
 
+}  // extern "C"
+
+// The one struct type of the interface. Plug-in and host headers both state
+// it, under one guard, so that a test linking both sees a single type.
+#ifndef PENVANE_COSOBJ_DEFINED
+#define PENVANE_COSOBJ_DEFINED
+extern "C" {
 struct CosObj {
     uint32_t a;
     uint32_t b;
 };
+}
+#endif
 
-}  // extern "C"
 
 constexpr ASAtom kNullAtom = 0xFFFF;
 constexpr uint32_t kUnknownHftVersion = 0xFFFFFFFFu;

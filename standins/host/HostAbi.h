@@ -5,6 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 
+// The one struct type of the interface. Plug-in and host headers both state
+// it, under one guard, so that a test linking both sees a single type.
+#ifndef PENVANE_COSOBJ_DEFINED
+#define PENVANE_COSOBJ_DEFINED
+extern "C" {
+struct CosObj {
+    uint32_t a;
+    uint32_t b;
+};
+}
+#endif
+
 namespace standin {
 
 using ASBool = uint16_t;
@@ -21,10 +33,7 @@ using PDPage = void*;
 using AVDoc = void*;
 using AVPageView = void*;
 
-struct CosObj {
-    uint32_t a;
-    uint32_t b;
-};
+using CosObj = ::CosObj;
 
 constexpr ASAtom kNullAtom = 0xFFFF;
 constexpr uint32_t kUnknownVersion = 0xFFFFFFFFu;
