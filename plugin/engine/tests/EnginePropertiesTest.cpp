@@ -191,8 +191,9 @@ TEST_F(Properties, ExceptionIndexRule)
             EXPECT_EQ(text, nullptr) << c.stored << " " << c.index;
             continue;
         }
-        if (c.stored == Recorded)
+        if (c.stored == Recorded) {
             EXPECT_EQ(text, recorded) << "the stored text itself";
+        }
         EXPECT_EQ(TakeText(text), c.answer) << c.stored << " " << c.index;
     }
     EXPECT_EQ(std::string(kIncorrectParameterText), "A parameter had an incorrect value. ");
