@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstring>
+#include <cwchar>
 
 namespace pendata::crypto {
 namespace {

@@ -13,7 +13,7 @@ struct Vec {
 
 // Points closer than this (in points) to the last one kept add nothing a
 // reader can see at two decimals and a pen of a point or more.
-constexpr double kMinSpacing = 0.5;
+constexpr double kMinSpacing = 1.0;
 
 int NormalizeRotation(int degrees) {
   int r = ((degrees % 360) + 360) % 360;

@@ -4,8 +4,8 @@
 A made-up handwritten name: a looped capital, a cursive run of letters, a dot
 and an underline flourish, written at 200 samples a second on a pad of
 2000 x 800 units. Pen speed slows in tight turns, pressure rises after pen-down,
-falls before pen-up and follows the speed; a little tremor and sensor noise
-are added. Deterministic: the same file every run.
+falls before pen-up, follows the speed and drifts with the grip; a little
+tremor and sensor noise are added. Deterministic: the same file every run.
 
     python3 make_sample.py > sample_signature.strokes
 """
@@ -100,12 +100,14 @@ def stroke(path, mean_speed, start_ms):
     n = len(pos)
     points = []
     tremor = [0.0, 0.0]
+    grip = 0.0  # slow drift of the writer's pressure
     for k, ((x, y), v) in enumerate(zip(pos, speeds)):
         tremor = [0.8 * tremor[j] + rng.gauss(0, 0.35) for j in range(2)]
         px = round(x + tremor[0])
         py = round(y + tremor[1])
         ramp = min(1, k / 6, (n - 1 - k) / 5 + 0.15)
-        pressure = 300 + 500 * ramp * (1.1 - min(v, 20) / 40) + rng.gauss(0, 6)
+        grip = 0.9 * grip + rng.gauss(0, 1.5)
+        pressure = 300 + 500 * ramp * (1.1 - min(v, 20) / 40) + grip + rng.gauss(0, 0.7)
         points.append((min(max(px, 0), EXTENT_X), min(max(py, 0), EXTENT_Y),
                        start_ms + k * SAMPLE_MS, int(min(max(pressure, 0), 1023))))
     return points

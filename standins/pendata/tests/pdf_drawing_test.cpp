@@ -54,7 +54,9 @@ TEST(PdfDrawing, StyleCurvesAndNumberFormat) {
   const std::regex compact(R"(-?(0|[1-9][0-9]*)?(\.[0-9][0-9]?)?)");
   for (const std::string& n : d.numbers) {
     ASSERT_TRUE(std::regex_match(n, compact)) << n;
-    if (n.find('.') != std::string::npos) ASSERT_NE(n.back(), '0') << "redundant zero: " << n;
+    if (n.find('.') != std::string::npos) {
+      ASSERT_NE(n.back(), '0') << "redundant zero: " << n;
+    }
   }
   // Smooth: at every joint the curve leaves in the direction it arrived.
   ASSERT_GT(d.joints.size(), 500u);
@@ -64,7 +66,7 @@ TEST(PdfDrawing, StyleCurvesAndNumberFormat) {
     double cross = (in.x * outT.y - in.y * outT.x) / (lin * lout);
     double dot = in.x * outT.x + in.y * outT.y;
     EXPECT_GT(dot, 0);
-    EXPECT_LT(std::abs(cross), std::sin(8 * M_PI / 180) + 0.02 / std::min(lin, lout));
+    EXPECT_LT(std::abs(cross), std::sin(8 * 3.14159265 / 180) + 0.02 / std::min(lin, lout));
   }
   // Compact: a thousand-point signature stays a few tens of kilobytes.
   EXPECT_LT(out.size(), 40000u);
