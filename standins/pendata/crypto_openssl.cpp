@@ -1,12 +1,11 @@
 // The crypto seam over OpenSSL's libcrypto.
 #include "crypto.h"
 
-#include <openssl/core_names.h>
 #include <openssl/evp.h>
-#include <openssl/params.h>
 #include <openssl/rand.h>
 
 #include <climits>
+#include <cstring>
 #include <memory>
 
 namespace pendata::crypto {
@@ -33,13 +32,13 @@ const EVP_CIPHER* CbcCipher() {
   static const EVP_CIPHER* c = Cipher("AES-256-CBC");
   return c;
 }
-EVP_MAC* Hmac() {
-  static EVP_MAC* m = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
-  return m;
+const EVP_MD* Sha256() {
+  static const EVP_MD* md = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+  return md;
 }
 
-struct MacCtxFree {
-  void operator()(EVP_MAC_CTX* c) const { EVP_MAC_CTX_free(c); }
+struct MdCtxFree {
+  void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
 };
 
 bool Cbc(bool encrypt, const uint8_t* key, const uint8_t* iv, const uint8_t* in, size_t size,
@@ -62,18 +61,30 @@ bool RandomBytes(uint8_t* out, size_t size) {
   return FitsInt(size) && RAND_bytes(out, static_cast<int>(size)) == 1;
 }
 
+// RFC 2104 over the prefetched digest: the MAC interface fetches its digest
+// on every initialisation, which dominated the cost of a keyed load.
 bool HmacSha256(const uint8_t* key, size_t keySize, const uint8_t* data, size_t size,
                 uint8_t mac[kSha256Size]) {
-  if (!Hmac()) return false;
-  std::unique_ptr<EVP_MAC_CTX, MacCtxFree> ctx(EVP_MAC_CTX_new(Hmac()));
-  char digest[] = "SHA256";
-  OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
-                         OSSL_PARAM_construct_end()};
-  static const uint8_t kEmpty = 0;
-  size_t len = 0;
-  return ctx && EVP_MAC_init(ctx.get(), keySize ? key : &kEmpty, keySize, params) == 1 &&
-         (size == 0 || EVP_MAC_update(ctx.get(), data, size) == 1) &&
-         EVP_MAC_final(ctx.get(), mac, &len, kSha256Size) == 1 && len == kSha256Size;
+  constexpr size_t kBlock = 64;
+  std::unique_ptr<EVP_MD_CTX, MdCtxFree> ctx(EVP_MD_CTX_new());
+  if (!ctx || !Sha256()) return false;
+  uint8_t k[kBlock] = {};
+  if (keySize > kBlock) {
+    if (EVP_Digest(key, keySize, k, nullptr, Sha256(), nullptr) != 1) return false;
+  } else if (keySize) {
+    std::memcpy(k, key, keySize);
+  }
+  uint8_t pad[kBlock], inner[kSha256Size];
+  for (size_t i = 0; i < kBlock; ++i) pad[i] = k[i] ^ 0x36;
+  bool ok = EVP_DigestInit_ex(ctx.get(), Sha256(), nullptr) == 1 &&
+            EVP_DigestUpdate(ctx.get(), pad, kBlock) == 1 &&
+            (size == 0 || EVP_DigestUpdate(ctx.get(), data, size) == 1) &&
+            EVP_DigestFinal_ex(ctx.get(), inner, nullptr) == 1;
+  for (size_t i = 0; i < kBlock; ++i) pad[i] = k[i] ^ 0x5C;
+  return ok && EVP_DigestInit_ex(ctx.get(), Sha256(), nullptr) == 1 &&
+         EVP_DigestUpdate(ctx.get(), pad, kBlock) == 1 &&
+         EVP_DigestUpdate(ctx.get(), inner, sizeof inner) == 1 &&
+         EVP_DigestFinal_ex(ctx.get(), mac, nullptr) == 1;
 }
 
 bool AesGcmSeal(const uint8_t key[kKeySize], const uint8_t nonce[kGcmNonceSize],
