@@ -31,6 +31,8 @@ public:
     fw::ControlSite* HostedControl(UINT id) const;
 
 protected:
+    // A modeless child dialog of `parent` from the template (property pages).
+    BOOL CreateModeless(HWND parent);
     // The base binds the controls (DoDataExchange) and answers TRUE.
     virtual BOOL OnInitDialog();
     virtual void OnOK();
@@ -46,6 +48,7 @@ protected:
 private:
     friend INT_PTR CALLBACK FwDialogProcedure(HWND, UINT, WPARAM, LPARAM);
     INT_PTR HandleInitDialog(HWND hwnd);
+    bool PrepareTemplate();
     bool CreateHostedControls();
     void DestroyHostedControls();
 

@@ -26,6 +26,10 @@ struct MessageMapEntry {
     LRESULT (*handler)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
 };
 
+// Message-table rows for OLE verbs (ON_OLEVERB) carry this pseudo message
+// and the verb number as their code.
+const UINT kOleVerbMessage = 0xBFFF0001u;
+
 struct MessageMap {
     const MessageMap* (*base)();
     const MessageMapEntry* entries;

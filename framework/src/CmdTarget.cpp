@@ -31,6 +31,7 @@ bool CCmdTarget::DispatchMessageToTable(UINT message, WPARAM wParam, LPARAM lPar
         for (const fw::MessageMapEntry* e = map->entries; e->handler; ++e) {
             if (e->message != message) continue;
             if (message == WM_COMMAND && (e->id != LOWORD(wParam) || e->code != HIWORD(wParam))) continue;
+            if (message == fw::kOleVerbMessage && e->code != (UINT)wParam) continue;
             *result = e->handler(this, wParam, lParam);
             return true;
         }

@@ -46,25 +46,39 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
-INT_PTR CDialog::DoModal()
+bool CDialog::PrepareTemplate()
 {
-    if (m_hWnd) return -1;
     const uint8_t* data = nullptr;
     size_t size = 0;
-    if (!LoadResourceBytes(m_templateId, MAKEINTRESOURCEW(5) /* RT_DIALOG */, &data, &size)) return -1;
+    if (!LoadResourceBytes(m_templateId, MAKEINTRESOURCEW(5) /* RT_DIALOG */, &data, &size)) return false;
     m_pending.reset(new Pending);
     std::string error;
     if (!fw::SplitDialogTemplate(data, size, &m_pending->split, &error)) {
         m_pending.reset();
-        return -1;
+        return false;
     }
     const uint8_t* init = nullptr;
     size_t initSize = 0;
     if (LoadResourceBytes(m_templateId, MAKEINTRESOURCEW(kDlgInitType), &init, &initSize) &&
         !fw::ParseDlgInit(init, initSize, &m_pending->init, &error)) {
         m_pending.reset();
-        return -1;
+        return false;
     }
+    return true;
+}
+
+BOOL CDialog::CreateModeless(HWND parent)
+{
+    if (m_hWnd || !PrepareTemplate()) return FALSE;
+    HWND hwnd = CreateDialogIndirectParamW(AfxGetResourceHandle(),
+                                           reinterpret_cast<LPCDLGTEMPLATEW>(m_pending->split.bytes.data()),
+                                           parent, FwDialogProcedure, reinterpret_cast<LPARAM>(this));
+    return hwnd != nullptr && m_hWnd == hwnd;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    if (m_hWnd || !PrepareTemplate()) return -1;
     HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     INT_PTR result = DialogBoxIndirectParamW(AfxGetResourceHandle(),
                                              reinterpret_cast<LPCDLGTEMPLATEW>(m_pending->split.bytes.data()),
