@@ -4,6 +4,10 @@
 
 namespace fw {
 
+namespace {
+HRESULT ChangeType(VARIANT* out, const VARIANT* in, VARTYPE vt);
+}
+
 // ---- caller side ------------------------------------------------------------
 
 DispArgs::~DispArgs()
@@ -105,7 +109,7 @@ HRESULT InvokeDispatchV(IDispatch* dispatch, DISPID dispid, WORD wFlags, VARTYPE
     }
     VARIANT converted;
     VariantInit(&converted);
-    HRESULT hc = VariantChangeType(&converted, &result, 0, vtRet);
+    HRESULT hc = ChangeType(&converted, &result, vtRet);
     VariantClear(&result);
     if (FAILED(hc)) return hc;
     switch (vtRet) {
@@ -134,6 +138,55 @@ HRESULT InvokeDispatch(IDispatch* dispatch, DISPID dispid, WORD wFlags, VARTYPE 
 }
 
 // ---- callee side ------------------------------------------------------------
+
+namespace {
+
+bool IntegerLimits(VARTYPE vt, long long* lo, long long* hi)
+{
+    switch (vt) {
+    case VT_I1: *lo = -128; *hi = 127; return true;
+    case VT_UI1: *lo = 0; *hi = 255; return true;
+    case VT_I2: *lo = -32768; *hi = 32767; return true;
+    case VT_UI2: *lo = 0; *hi = 65535; return true;
+    case VT_I4: case VT_INT: *lo = -2147483648LL; *hi = 2147483647LL; return true;
+    case VT_UI4: case VT_UINT: *lo = 0; *hi = 4294967295LL; return true;
+    default: return false;
+    }
+}
+
+bool IntegerValue(const VARIANT& v, long long* value)
+{
+    switch (V_VT(&v)) {
+    case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
+        *value = detail::IntegerOf(v);
+        return true;
+    case VT_I8: *value = V_I8(&v); return true;
+    case VT_UI8:
+        if (V_UI8(&v) > 0x7FFFFFFFFFFFFFFFull) *value = 0x7FFFFFFFFFFFFFFFll;
+        else *value = (long long)V_UI8(&v);
+        return true;
+    default: return false;
+    }
+}
+
+// Integer to integer keeps the value or fails with DISP_E_OVERFLOW, as the
+// per-type conversions (VarUI2FromI2, ...) do. VariantChangeType itself is
+// not relied on here: Wine's turns a VT_I2 of -1 into a VT_UI2 of 65535.
+HRESULT ChangeType(VARIANT* out, const VARIANT* in, VARTYPE vt)
+{
+    long long lo = 0, hi = 0, value = 0;
+    if (IntegerLimits(vt, &lo, &hi) && IntegerValue(*in, &value)) {
+        if (value < lo || value > hi) return DISP_E_OVERFLOW;
+        VARIANT tmp;
+        VariantInit(&tmp);
+        V_VT(&tmp) = VT_I8;
+        V_I8(&tmp) = value;
+        return VariantChangeType(out, &tmp, 0, vt);
+    }
+    return VariantChangeType(out, const_cast<VARIANT*>(in), 0, vt);
+}
+
+} // namespace
 
 CoercedArgs::~CoercedArgs()
 {
@@ -188,7 +241,7 @@ HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argE
         } else {
             while (V_VT(src) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(src)) src = V_VARIANTREF(src);
             if (vt == VT_VARIANT) hr = VariantCopyInd(&m_values[i], src);
-            else hr = VariantChangeType(&m_values[i], src, 0, vt);
+            else hr = ChangeType(&m_values[i], src, vt);
             if (SUCCEEDED(hr) && vt == VT_BSTR) {
                 m_ansi[i] = BstrToAnsi(V_BSTR(&m_values[i]));
                 m_ansiPtrs[i] = m_ansi[i].c_str();
@@ -227,7 +280,7 @@ HRESULT StoreInteger(long long value, VARIANT* out, VARTYPE vt)
     VariantInit(&tmp);
     V_VT(&tmp) = VT_I8;
     V_I8(&tmp) = value;
-    return VariantChangeType(out, &tmp, 0, vt);
+    return ChangeType(out, &tmp, vt);
 }
 
 HRESULT StoreBstr(BSTR value, VARIANT* out, VARTYPE vt)
