@@ -201,3 +201,42 @@ TEST_F(Containment, ConnectionPointIsSeparateFromTheObjectsAdviseHolder)
 }
 
 } // namespace
+
+namespace {
+
+// An independent container: the system's ATL host window ("AtlAxWin"),
+// created with the control's class identifier as its text.
+TEST_F(Containment, HostedByTheSystemsAtlContainer)
+{
+    HMODULE atl = LoadLibraryW(L"atl.dll");
+    ASSERT_NE(atl, nullptr);
+    auto init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+    auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+    ASSERT_TRUE(init && getControl);
+    ASSERT_TRUE(init());
+
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "atl host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0));
+    HWND ax = CreateWindowExW(0, L"AtlAxWin", L"{C4CEFA7C-3A0C-4F01-8D42-504475D3E828}", WS_CHILD | WS_VISIBLE, 0, 0,
+                              120, 80, host.GetSafeHwnd(), nullptr, nullptr, nullptr);
+    ASSERT_NE(ax, nullptr);
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(getControl(ax, &unknown), S_OK);
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, (void**)&dispatch), S_OK);
+    long handle = 0;
+    ASSERT_EQ(fw::InvokeDispatch(dispatch, 11, DISPATCH_METHOD, VT_I4, &handle, nullptr, (const BYTE*)VTS_NONE), S_OK);
+    HWND controlWindow = (HWND)LongToHandle(handle);
+    EXPECT_TRUE(IsWindow(controlWindow));
+    EXPECT_EQ(GetParent(controlWindow), ax);
+    short echoed = 0;
+    EXPECT_EQ(fw::InvokeDispatch(dispatch, 1, DISPATCH_METHOD, VT_I2, &echoed, nullptr, (const BYTE*)VTS_I2, 77), S_OK);
+    EXPECT_EQ(echoed, 77);
+    dispatch->Release();
+    unknown->Release();
+    host.DestroyWindow();  // takes the ATL host and, through it, the control
+    PumpMessages(20);
+    EXPECT_FALSE(IsWindow(controlWindow));
+}
+
+} // namespace

@@ -64,11 +64,34 @@ BEGIN_EVENTSINK_MAP(TestDialog, CDialog)
     ON_EVENT(TestDialog, kTestControlId, 3, OnStrokeEnded, VTS_I4)
 END_EVENTSINK_MAP()
 
-// Waits for the dialog to be shown with its hosted control made.
+struct Search {
+    const wchar_t* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
+{
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[32] = {}, title[128] = {};
+    GetClassNameW(hwnd, cls, 32);
+    GetWindowTextW(hwnd, title, 128);
+    if (pid == GetCurrentProcessId() && lstrcmpW(cls, L"#32770") == 0 && lstrcmpW(title, search->caption) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits for this process's dialog (ctest runs other test programs beside
+// us) to be shown with its hosted control made.
 HWND WaitForDialog(const wchar_t* caption)
 {
     for (int i = 0; i < 500; ++i) {
-        HWND dlg = FindWindowW(L"#32770", caption);
+        Search search = {caption, nullptr};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        HWND dlg = search.found;
         if (dlg && IsWindowVisible(dlg) && GetDlgItem(dlg, kTestControlId)) return dlg;
         Sleep(10);
     }
