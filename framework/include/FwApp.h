@@ -48,6 +48,10 @@ namespace fw {
 bool ControlContainmentEnabled();
 }
 
+// Resources always come from the module this code is linked into, so there is
+// no module state to switch; the macro stays for code written against it.
+#define AFX_MANAGE_STATE(state)
+
 // Live COM objects and server locks of this module (DllCanUnloadNow).
 void AfxOleLockApp();
 void AfxOleUnlockApp();

@@ -48,7 +48,7 @@ public:
     static void RevokeAll();
 
     REFCLSID GetClassID() const { return m_clsid; }
-    const char* GetProgID() const { return m_progId; }
+    const char* GetProgID() const { return m_lpszProgID; }
 
     // IClassFactory (the factory is static: references do not delete it)
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -60,7 +60,7 @@ public:
 protected:
     CLSID m_clsid;
     fw::CreateObjectFn m_create;
-    const char* m_progId;
+    const char* m_lpszProgID;
 
 private:
     COleObjectFactory* m_next;

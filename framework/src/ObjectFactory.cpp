@@ -9,7 +9,7 @@ COleObjectFactory* g_firstFactory = nullptr;
 } // namespace
 
 COleObjectFactory::COleObjectFactory(REFCLSID clsid, fw::CreateObjectFn create, const char* progId)
-    : m_clsid(clsid), m_create(create), m_progId(progId), m_next(nullptr), m_cookie(0)
+    : m_clsid(clsid), m_create(create), m_lpszProgID(progId), m_next(nullptr), m_cookie(0)
 {
     // Append, so that registration follows declaration order.
     COleObjectFactory** slot = &g_firstFactory;

@@ -52,7 +52,7 @@ TEST(DialogTemplate, ReadsTheInitialisationRecords)
     EXPECT_EQ(entries[0].data.size(), 22u);
 }
 
-TEST(DialogTemplate, EveryTruncationIsACleanError)
+TEST(DialogTemplate, MalformedInputIsACleanError)
 {
     for (UINT id : {(UINT)kTestDialog, (UINT)kTestPropPageTemplate}) {
         std::vector<uint8_t> bytes = Resource(id, MAKEINTRESOURCEW(5));
@@ -64,6 +64,23 @@ TEST(DialogTemplate, EveryTruncationIsACleanError)
             if (!fw::SplitDialogTemplate(cut.data(), cut.size(), &split, &error)) {
                 EXPECT_FALSE(error.empty());
             }
+        }
+    }
+    // Corrupted counts, lengths and strings: a deterministic walk of byte flips.
+    std::vector<uint8_t> original = Resource(kTestDialog, MAKEINTRESOURCEW(5));
+    uint32_t seed = 12345;
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> bytes = original;
+        for (int flips = 0; flips < 3; ++flips) {
+            seed = seed * 1103515245u + 12345u;
+            bytes[(seed >> 8) % bytes.size()] = (uint8_t)(seed >> 24);
+        }
+        fw::SplitTemplate split;
+        std::string error;
+        if (fw::SplitDialogTemplate(bytes.data(), bytes.size(), &split, &error)) {
+            EXPECT_LE(split.bytes.size(), bytes.size());
+        } else {
+            EXPECT_FALSE(error.empty());
         }
     }
     std::vector<uint8_t> init = Resource(kTestDialog, MAKEINTRESOURCEW(240));

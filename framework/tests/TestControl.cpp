@@ -42,9 +42,9 @@ END_MESSAGE_MAP()
 BOOL CFwTestCtrl::CFwTestCtrlFactory::UpdateRegistry(BOOL bRegister)
 {
     if (bRegister)
-        return AfxOleRegisterControlClass(AfxGetInstanceHandle(), m_clsid, m_progId, kTestTypeName, kTestBitmap,
+        return AfxOleRegisterControlClass(AfxGetInstanceHandle(), m_clsid, m_lpszProgID, kTestTypeName, kTestBitmap,
                                           afxRegApartmentThreading, kTestMiscStatus, kLibId, 1, 0);
-    return AfxOleUnregisterClass(m_clsid, m_progId);
+    return AfxOleUnregisterClass(m_clsid, m_lpszProgID);
 }
 
 CFwTestCtrl::CFwTestCtrl()
