@@ -1,12 +1,24 @@
 #include "FwWnd.h"
 
+#include <string>
 #include <vector>
 
 #include "ControlSite.h"
 #include "FwApp.h"
 
 namespace {
-const wchar_t kWndProp[] = L"Penvane.Framework.CWnd";
+// Window property naming this module's CWnd of a window. Each module links its
+// own copy of the framework, so the name carries the module: a window made by
+// another module's copy is never taken for one of ours.
+const wchar_t* WndProp()
+{
+    static const std::wstring name = [] {
+        wchar_t text[64];
+        wsprintfW(text, L"Penvane.Framework.CWnd.%p", (void*)AfxGetInstanceHandle());
+        return std::wstring(text);
+    }();
+    return name.c_str();
+}
 const wchar_t kWndClass[] = L"Penvane.Framework.Window";
 
 bool RegisterFrameworkClass()
@@ -33,7 +45,7 @@ LRESULT CALLBACK FwWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         wnd = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (wnd) {
             wnd->m_hWnd = hwnd;
-            SetPropW(hwnd, kWndProp, wnd);
+            SetPropW(hwnd, WndProp(), wnd);
         }
     }
     if (!wnd) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -42,7 +54,7 @@ LRESULT CALLBACK FwWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 CWnd* FwWindowFromHandle(HWND hwnd)
 {
-    return hwnd ? static_cast<CWnd*>(GetPropW(hwnd, kWndProp)) : nullptr;
+    return hwnd ? static_cast<CWnd*>(GetPropW(hwnd, WndProp())) : nullptr;
 }
 
 CWnd::CWnd()
@@ -61,7 +73,7 @@ CWnd::~CWnd()
     }
     if (m_hWnd && FwWindowFromHandle(m_hWnd) == this) {
         // Still alive after all (destroy refused): never leave a dangling pointer behind.
-        RemovePropW(m_hWnd, kWndProp);
+        RemovePropW(m_hWnd, WndProp());
         if (m_previousProc) SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_previousProc);
     }
 }
@@ -97,7 +109,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const char* windowN
 void CWnd::SubclassAttached(HWND hwnd)
 {
     m_hWnd = hwnd;
-    SetPropW(hwnd, kWndProp, this);
+    SetPropW(hwnd, WndProp(), this);
     m_previousProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)FwWindowProcedure));
 }
 
@@ -121,7 +133,7 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     m_curLParam = savedL;
     if (message == WM_NCDESTROY) {
         HWND gone = m_hWnd;
-        if (gone) RemovePropW(gone, kWndProp);
+        if (gone) RemovePropW(gone, WndProp());
         m_hWnd = nullptr;
         m_previousProc = nullptr;
         PostNcDestroy();
