@@ -240,3 +240,66 @@ TEST_F(Containment, HostedByTheSystemsAtlContainer)
 }
 
 } // namespace
+
+namespace {
+
+IUnknown* NewTestControl()
+{
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(CoCreateInstance(CFwTestCtrl::guid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, (void**)&unknown), S_OK);
+    return unknown;
+}
+
+TEST_F(Containment, PersistedStateRoundTripsThroughAStream)
+{
+    IUnknown* first = NewTestControl();
+    ASSERT_NE(first, nullptr);
+    IPersistStreamInit* persist = nullptr;
+    ASSERT_EQ(first->QueryInterface(IID_IPersistStreamInit, (void**)&persist), S_OK);
+    EXPECT_EQ(persist->InitNew(), S_OK);
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(first->QueryInterface(IID_IDispatch, (void**)&dispatch), S_OK);
+    EXPECT_EQ(fw::InvokeDispatch(dispatch, 20, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, nullptr, (const BYTE*)VTS_I2, 321),
+              S_OK);
+    dispatch->Release();
+
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ULARGE_INTEGER sizeMax = {};
+    EXPECT_EQ(persist->GetSizeMax(&sizeMax), S_OK);
+    EXPECT_EQ(persist->Save(stream, TRUE), S_OK);
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    EXPECT_EQ(stat.cbSize.QuadPart, sizeMax.QuadPart);
+    EXPECT_EQ(stat.cbSize.QuadPart, 4u + 8u + 2u + 4u) << "version, extent, Level, empty Caption";
+    persist->Release();
+    first->Release();
+
+    IUnknown* second = NewTestControl();
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(second->QueryInterface(IID_IPersistStreamInit, (void**)&persist), S_OK);
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(persist->Load(stream), S_OK);
+    ASSERT_EQ(second->QueryInterface(IID_IDispatch, (void**)&dispatch), S_OK);
+    short level = 0;
+    EXPECT_EQ(fw::InvokeDispatch(dispatch, 20, DISPATCH_PROPERTYGET, VT_I2, &level, nullptr, (const BYTE*)VTS_NONE), S_OK);
+    EXPECT_EQ(level, 321);
+
+    IOleObject* object = nullptr;
+    ASSERT_EQ(second->QueryInterface(IID_IOleObject, (void**)&object), S_OK);
+    DWORD misc = 0;
+    EXPECT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &misc), S_OK);
+    EXPECT_EQ(misc, (DWORD)kTestMiscStatus);
+    LPOLESTR type = nullptr;
+    EXPECT_EQ(object->GetUserType(USERCLASSTYPE_FULL, &type), S_OK);
+    EXPECT_STREQ(type, L"FwTest Control");
+    CoTaskMemFree(type);
+    object->Release();
+    dispatch->Release();
+    persist->Release();
+    second->Release();
+    stream->Release();
+}
+
+} // namespace

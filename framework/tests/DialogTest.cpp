@@ -15,6 +15,7 @@ public:
     long acceptedPoints = -1;
     long eventPoints = -1;
     short initialLevel = -1;
+    bool tabOrderKept = false;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override
@@ -26,6 +27,10 @@ protected:
     {
         CDialog::OnInitDialog();
         m_control.GetProperty(20, VT_I2, &initialLevel);
+        // Template order Cancel, control, Accept is also the window (tab) order.
+        HWND cancel = ::GetDlgItem(m_hWnd, IDCANCEL);
+        tabOrderKept = ::GetWindow(cancel, GW_HWNDNEXT) == m_control.GetSafeHwnd() &&
+                       ::GetWindow(m_control.GetSafeHwnd(), GW_HWNDNEXT) == m_accept.GetSafeHwnd();
         SetTimer(1, 20);
         return TRUE;
     }
@@ -126,6 +131,7 @@ TEST_F(Dialog, MouseDragOnTheHostedControlThenAccept)
     person.join();
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dialog.initialLevel, 7) << "initial stream of the template's control";
+    EXPECT_TRUE(dialog.tabOrderKept);
     EXPECT_EQ(dialog.acceptedPoints, 10) << "down, eight moves, up";
     EXPECT_EQ(dialog.eventPoints, 10) << "event from the hosted control";
     EXPECT_GE(dialog.ticks.load(), 1);
