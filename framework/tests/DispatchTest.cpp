@@ -1,0 +1,247 @@
+// Automation by DISPID through the proxy window class and straight through
+// the control's IDispatch: every argument and result type, properties, the
+// by-reference BSTR, conversion failures and exceptions.
+#include "FwTestLib.h"
+#include "TestSupport.h"
+
+namespace {
+
+const WORD kMethod = DISPATCH_METHOD;
+
+class Dispatch : public FrameworkTest {
+protected:
+    void SetUp() override
+    {
+        FrameworkTest::SetUp();
+        ASSERT_TRUE(proxy.CreateControl(CFwTestCtrl::guid, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), 2001));
+        ASSERT_EQ(proxy.GetControlUnknown()->QueryInterface(IID_IDispatch, (void**)&raw), S_OK);
+    }
+    void TearDown() override
+    {
+        if (raw) raw->Release();
+        proxy.DestroyWindow();
+        FrameworkTest::TearDown();
+    }
+    // A raw call with the arguments in DISPPARAMS order (last first).
+    HRESULT Call(DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result, EXCEPINFO* info = nullptr,
+                 UINT* argErr = nullptr)
+    {
+        DISPPARAMS dp = {args.empty() ? nullptr : args.data(), nullptr, (UINT)args.size(), 0};
+        return raw->Invoke(id, IID_NULL, 0, flags, &dp, result, info, argErr);
+    }
+    CWnd proxy;
+    IDispatch* raw = nullptr;
+};
+
+VARIANT I4(LONG v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_I4;
+    V_I4(&x) = v;
+    return x;
+}
+
+TEST_F(Dispatch, EveryArgumentAndResultTypeRoundTrips)
+{
+    short i2 = 0;
+    proxy.InvokeHelper(1, kMethod, VT_I2, &i2, (const BYTE*)VTS_I2, -12345);
+    EXPECT_EQ(i2, -12345);
+    unsigned short ui2 = 0;
+    proxy.InvokeHelper(2, kMethod, VT_UI2, &ui2, (const BYTE*)VTS_UI2, 65535);
+    EXPECT_EQ(ui2, 65535);
+    char i1 = 0;
+    proxy.InvokeHelper(3, kMethod, VT_I1, &i1, (const BYTE*)VTS_I1, -3);
+    EXPECT_EQ(i1, -3);
+    long i4 = 0;
+    proxy.InvokeHelper(4, kMethod, VT_I4, &i4, (const BYTE*)VTS_I4, -70000L);
+    EXPECT_EQ(i4, -70000);
+    BOOL b = TRUE;
+    proxy.InvokeHelper(5, kMethod, VT_BOOL, &b, (const BYTE*)VTS_BOOL, TRUE);
+    EXPECT_EQ(b, FALSE);
+    proxy.InvokeHelper(5, kMethod, VT_BOOL, &b, (const BYTE*)VTS_BOOL, FALSE);
+    EXPECT_EQ(b, TRUE);
+    // 8-bit text in the ANSI code page, through UTF-16 and back.
+    std::string s;
+    proxy.InvokeHelper(6, kMethod, VT_BSTR, &s, (const BYTE*)(VTS_BSTR VTS_BSTR), "caf\xe9", " ok");
+    EXPECT_EQ(s, "caf\xe9 ok");
+    proxy.InvokeHelper(6, kMethod, VT_BSTR, &s, (const BYTE*)(VTS_BSTR VTS_BSTR), "", "");
+    EXPECT_EQ(s, "");
+    // A signed argument for an unsigned parameter is converted by the callee.
+    proxy.InvokeHelper(12, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I2, 300);
+    proxy.InvokeHelper(13, kMethod, VT_UI2, &ui2, (const BYTE*)VTS_NONE);
+    EXPECT_EQ(ui2, 300);
+}
+
+TEST_F(Dispatch, PropertiesPutAndGet)
+{
+    proxy.SetProperty(20, VT_I2, -7);
+    short level = 0;
+    proxy.GetProperty(20, VT_I2, &level);
+    EXPECT_EQ(level, -7);
+    proxy.InvokeHelper(21, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, (const BYTE*)VTS_I1, 1);
+    char flag = 0;
+    proxy.InvokeHelper(21, DISPATCH_PROPERTYGET, VT_I1, &flag, (const BYTE*)VTS_NONE);
+    EXPECT_EQ(flag, 1);
+    // A property is neither a method nor puttable without the named argument.
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(Call(20, kMethod, {}, &result), DISP_E_MEMBERNOTFOUND);
+    VARIANT v = I4(3);
+    DISPPARAMS unnamed = {&v, nullptr, 1, 0};
+    EXPECT_EQ(raw->Invoke(20, IID_NULL, 0, DISPATCH_PROPERTYPUT, &unnamed, nullptr, nullptr, nullptr),
+              DISP_E_PARAMNOTOPTIONAL);
+    proxy.GetProperty(20, VT_I2, &level);
+    EXPECT_EQ(level, -7);
+}
+
+TEST_F(Dispatch, BstrOutParameterByReference)
+{
+    BSTR text = SysAllocString(L"old");  // in/out: the callee replaces and frees it
+    proxy.InvokeHelper(7, kMethod, VT_EMPTY, nullptr, (const BYTE*)(VTS_PBSTR VTS_I4), &text, 3L);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, L"xxx");
+    SysFreeString(text);
+
+    // Scripting hosts pass a reference to their own variant: empty, or holding a BSTR.
+    VARIANT holder;
+    VariantInit(&holder);
+    VARIANT args[2];
+    args[1].vt = VT_VARIANT | VT_BYREF;
+    args[1].pvarVal = &holder;
+    args[0] = I4(2);
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(Call(7, kMethod, {args[0], args[1]}, &result), S_OK);
+    EXPECT_EQ(V_VT(&holder), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(&holder), L"xx");
+    EXPECT_EQ(Call(7, kMethod, {args[0], args[1]}, &result), S_OK);
+    EXPECT_STREQ(V_BSTR(&holder), L"xx");
+    VariantClear(&holder);
+
+    // A by-value argument for an out parameter is a type mismatch at its position.
+    UINT argErr = 99;
+    VARIANT byValue;
+    V_VT(&byValue) = VT_BSTR;
+    V_BSTR(&byValue) = nullptr;
+    EXPECT_EQ(Call(7, kMethod, {I4(1), byValue}, &result, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 1u);
+}
+
+TEST_F(Dispatch, ConversionFailureHasNoEffect)
+{
+    proxy.InvokeHelper(12, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_UI2, 5);
+    // -1 cannot be an unsigned 16-bit value: the platform's conversion error.
+    EXPECT_EQ(proxy.TryInvokeHelper(12, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I2, -1), DISP_E_OVERFLOW);
+    EXPECT_EQ(proxy.TryInvokeHelper(12, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I4, 70000L), DISP_E_OVERFLOW);
+    unsigned short count = 0;
+    proxy.InvokeHelper(13, kMethod, VT_UI2, &count, (const BYTE*)VTS_NONE);
+    EXPECT_EQ(count, 5);
+
+    VARIANT text;
+    V_VT(&text) = VT_BSTR;
+    V_BSTR(&text) = SysAllocString(L"abc");
+    VARIANT result;
+    VariantInit(&result);
+    UINT argErr = 99;
+    EXPECT_EQ(Call(1, kMethod, {text}, &result, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 0u);
+    EXPECT_EQ(V_VT(&result), VT_EMPTY);
+    SysFreeString(V_BSTR(&text));
+}
+
+TEST_F(Dispatch, ExceptionBecomesDispException)
+{
+    EXPECT_EQ(proxy.TryInvokeHelper(8, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I2, 2), S_OK);
+    EXPECT_EQ(proxy.TryInvokeHelper(8, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I2, 3), DISP_E_EXCEPTION);
+
+    EXCEPINFO info = {};
+    VARIANT result;
+    VariantInit(&result);
+    VARIANT arg;
+    V_VT(&arg) = VT_I2;
+    V_I2(&arg) = 3;
+    EXPECT_EQ(Call(8, kMethod, {arg}, &result, &info), DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, E_INVALIDARG);
+    EXPECT_NE(info.bstrDescription, nullptr);
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrHelpFile);
+
+    try {
+        proxy.InvokeHelper(8, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I2, 4);
+        ADD_FAILURE() << "no exception";
+    } catch (const COleDispatchException& e) {
+        EXPECT_EQ(e.m_scError, E_INVALIDARG);
+    }
+}
+
+TEST_F(Dispatch, MalformedCallsGetExactErrors)
+{
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(Call(99, kMethod, {}, &result), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(Call(1, kMethod, {}, &result), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(1, kMethod, {I4(1), I4(2)}, &result), DISP_E_BADPARAMCOUNT);
+    VARIANT arg = I4(1);
+    DISPPARAMS dp = {&arg, nullptr, 1, 0};
+    EXPECT_EQ(raw->Invoke(1, IID_IDispatch, 0, kMethod, &dp, &result, nullptr, nullptr), DISP_E_UNKNOWNINTERFACE);
+    DISPID named = 0;
+    DISPPARAMS withName = {&arg, &named, 1, 1};
+    EXPECT_EQ(raw->Invoke(1, IID_NULL, 0, kMethod, &withName, &result, nullptr, nullptr), DISP_E_NONAMEDARGS);
+    EXPECT_EQ(V_VT(&result), VT_EMPTY);
+    // A method call with no result wanted still runs.
+    EXPECT_EQ(Call(1, kMethod, {I4(4)}, nullptr), S_OK);
+}
+
+TEST_F(Dispatch, NamesAndTypesComeFromTheTypeLibrary)
+{
+    LPOLESTR name = const_cast<LPOLESTR>(L"echoi4");
+    DISPID id = 0;
+    EXPECT_EQ(raw->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 4);
+    LPOLESTR unknown = const_cast<LPOLESTR>(L"Nope");
+    EXPECT_EQ(raw->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
+
+    ITypeInfo* info = nullptr;
+    ASSERT_EQ(raw->GetTypeInfo(0, 0, &info), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, DIID__DFwTest));
+    info->ReleaseTypeAttr(attr);
+    info->Release();
+    info = reinterpret_cast<ITypeInfo*>(0x1);
+    EXPECT_EQ(raw->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
+    EXPECT_EQ(info, nullptr);
+
+    IProvideClassInfo2* classInfo = nullptr;
+    ASSERT_EQ(raw->QueryInterface(IID_IProvideClassInfo2, (void**)&classInfo), S_OK);
+    GUID events = GUID_NULL;
+    EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+    EXPECT_TRUE(IsEqualGUID(events, DIID__DFwTestEvents));
+    classInfo->Release();
+
+    IDispatch* viaIid = nullptr;
+    EXPECT_EQ(raw->QueryInterface(DIID__DFwTest, (void**)&viaIid), S_OK);
+    EXPECT_EQ(viaIid, raw);
+    viaIid->Release();
+}
+
+TEST_F(Dispatch, WindowHandleTravelsAsA32BitValue)
+{
+    long value = 0;
+    proxy.InvokeHelper(11, kMethod, VT_I4, &value, (const BYTE*)VTS_NONE);
+    EXPECT_EQ(LongToHandle(value), proxy.GetSafeHwnd());
+}
+
+TEST_F(Dispatch, ResultIsLeftAloneOnFailure)
+{
+    short sentinel = 0x5A5A;
+    EXPECT_EQ(proxy.TryInvokeHelper(99, kMethod, VT_I2, &sentinel, (const BYTE*)VTS_NONE), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(sentinel, 0x5A5A);
+    std::string text = "untouched";
+    EXPECT_EQ(proxy.TryInvokeHelper(8, kMethod, VT_BSTR, &text, (const BYTE*)VTS_I2, 9), DISP_E_EXCEPTION);
+    EXPECT_EQ(text, "untouched");
+}
+
+} // namespace

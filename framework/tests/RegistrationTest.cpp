@@ -1,0 +1,81 @@
+// The registrable test control module: self-registration with regsvr32, the
+// registry entries it writes, scripting hosts creating it by ProgID, and
+// unregistration removing what was written.
+#include "TestSupport.h"
+
+namespace {
+
+const GUID kLibId = {0x7fe8a03d, 0xcbb4, 0x408c, {0x9b, 0xcd, 0x25, 0x98, 0x17, 0x95, 0x35, 0x34}};
+const wchar_t kClsidKey[] = L"CLSID\\{C4CEFA7C-3A0C-4F01-8D42-504475D3E828}";
+
+std::wstring ReadString(const std::wstring& key, const wchar_t* name)
+{
+    wchar_t buffer[512] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return buffer;
+}
+
+bool KeyExists(const std::wstring& key)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+bool TypeLibRegistered()
+{
+    ITypeLib* lib = nullptr;
+    if (FAILED(LoadRegTypeLib(kLibId, 1, 0, 0, &lib))) return false;
+    lib->Release();
+    return true;
+}
+
+std::wstring Script(const char* name)
+{
+    return L"\"" + WinePath((std::string(FW_TEST_SCRIPT_DIR) + "/" + name).c_str()) + L"\"";
+}
+
+class Registration : public FrameworkTest {};
+
+TEST_F(Registration, RegisterDriveFromScriptsAndUnregister)
+{
+    const std::wstring module = L"\"" + WinePath(FW_TEST_MODULE_PATH) + L"\"";
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s " + module, nullptr), 0u);
+
+    const std::wstring key = kClsidKey;
+    EXPECT_EQ(ReadString(key, nullptr), L"FwTest Control");
+    EXPECT_EQ(ReadString(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_NE(ReadString(key + L"\\InprocServer32", nullptr).find(L"fwtestctl.dll"), std::wstring::npos);
+    EXPECT_EQ(ReadString(key + L"\\ProgID", nullptr), L"FwTest.TestCtrl.1");
+    EXPECT_EQ(ReadString(key + L"\\VersionIndependentProgID", nullptr), L"FwTest.TestCtrl");
+    EXPECT_EQ(ReadString(key + L"\\MiscStatus\\1", nullptr), L"131473");
+    EXPECT_EQ(ReadString(key + L"\\TypeLib", nullptr), L"{7FE8A03D-CBB4-408C-9BCD-259817953534}");
+    EXPECT_EQ(ReadString(key + L"\\Version", nullptr), L"1.0");
+    EXPECT_NE(ReadString(key + L"\\ToolboxBitmap32", nullptr).find(L", 1"), std::wstring::npos);
+    EXPECT_TRUE(KeyExists(key + L"\\Control"));
+    EXPECT_TRUE(KeyExists(key + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}"));
+    EXPECT_EQ(ReadString(L"FwTest.TestCtrl\\CurVer", nullptr), L"FwTest.TestCtrl.1");
+    EXPECT_EQ(ReadString(L"FwTest.TestCtrl.1\\CLSID", nullptr), L"{C4CEFA7C-3A0C-4F01-8D42-504475D3E828}");
+    EXPECT_EQ(ReadString(L"CLSID\\{8C2A06B5-587C-4EA6-883D-4C295762AF9B}", nullptr), L"FwTest Property Page");
+    EXPECT_TRUE(TypeLibRegistered());
+
+    std::string output;
+    EXPECT_EQ(RunProcess(L"cscript.exe //nologo " + Script("drive_test_control.js"), &output), 0u);
+    EXPECT_NE(output.find("-5|65535|123456|true|abcd|9|error 8002000a|error 80070057\r\nEND OF SCRIPT"),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(RunProcess(L"cscript.exe //nologo " + Script("byref_test_control.vbs"), &output), 0u);
+    EXPECT_NE(output.find("filled xxxx String\r\nrefilled xx\r\nEND OF SCRIPT"), std::string::npos) << output;
+
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u " + module, nullptr), 0u);
+    EXPECT_FALSE(KeyExists(key));
+    EXPECT_FALSE(KeyExists(L"FwTest.TestCtrl"));
+    EXPECT_FALSE(KeyExists(L"FwTest.TestCtrl.1"));
+    EXPECT_FALSE(KeyExists(L"CLSID\\{8C2A06B5-587C-4EA6-883D-4C295762AF9B}"));
+    EXPECT_FALSE(TypeLibRegistered());
+}
+
+} // namespace
