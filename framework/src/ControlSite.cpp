@@ -114,7 +114,7 @@ private:
     IID m_iid;
 };
 
-ControlSite::ControlSite(const ControlSpec& spec) : m_parent(spec.parent), m_id(spec.id), m_rect(spec.rect)
+ControlSite::ControlSite(const ControlSpec& desc) : m_parent(desc.parent), m_id(desc.id), m_rect(desc.rect)
 {
     InterlockedIncrement(&g_liveContainerObjects);
 }
@@ -124,14 +124,14 @@ ControlSite::~ControlSite()
     InterlockedDecrement(&g_liveContainerObjects);
 }
 
-HRESULT ControlSite::Create(const ControlSpec& spec, ControlSite** out)
+HRESULT ControlSite::Create(const ControlSpec& desc, ControlSite** out)
 {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!ControlContainmentEnabled()) return E_UNEXPECTED;
-    ControlSite* site = new (std::nothrow) ControlSite(spec);
+    ControlSite* site = new (std::nothrow) ControlSite(desc);
     if (!site) return E_OUTOFMEMORY;
-    HRESULT hr = site->Start(spec);
+    HRESULT hr = site->Start(desc);
     if (FAILED(hr)) {
         site->Destroy();
         site->Release();
@@ -141,9 +141,9 @@ HRESULT ControlSite::Create(const ControlSpec& spec, ControlSite** out)
     return S_OK;
 }
 
-HRESULT ControlSite::Start(const ControlSpec& spec)
+HRESULT ControlSite::Start(const ControlSpec& desc)
 {
-    HRESULT hr = CoCreateInstance(spec.clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IOleObject,
+    HRESULT hr = CoCreateInstance(desc.clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IOleObject,
                                   (void**)&m_object);
     if (FAILED(hr)) return hr;
 
@@ -157,12 +157,12 @@ HRESULT ControlSite::Start(const ControlSpec& spec)
 
     IPersistStreamInit* persist = nullptr;
     if (SUCCEEDED(m_object->QueryInterface(IID_IPersistStreamInit, (void**)&persist))) {
-        if (spec.persist && spec.persistSize) {
+        if (desc.persist && desc.persistSize) {
             IStream* stream = nullptr;
             hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
             if (SUCCEEDED(hr)) {
                 ULONG written = 0;
-                hr = stream->Write(spec.persist, (ULONG)spec.persistSize, &written);
+                hr = stream->Write(desc.persist, (ULONG)desc.persistSize, &written);
                 LARGE_INTEGER zero = {};
                 if (SUCCEEDED(hr)) hr = stream->Seek(zero, STREAM_SEEK_SET, nullptr);
                 if (SUCCEEDED(hr)) hr = persist->Load(stream);
@@ -173,7 +173,7 @@ HRESULT ControlSite::Start(const ControlSpec& spec)
         }
         persist->Release();
         if (FAILED(hr)) return hr;
-    } else if (spec.persist && spec.persistSize) {
+    } else if (desc.persist && desc.persistSize) {
         return E_NOINTERFACE;  // initial state given but the control cannot take it
     }
 
@@ -201,9 +201,9 @@ HRESULT ControlSite::Start(const ControlSpec& spec)
     SetWindowLongPtrW(m_hwnd, GWLP_ID, (LONG_PTR)m_id);
     const DWORD kept = WS_TABSTOP | WS_GROUP | WS_DISABLED;
     DWORD style = (DWORD)GetWindowLongPtrW(m_hwnd, GWL_STYLE);
-    SetWindowLongPtrW(m_hwnd, GWL_STYLE, (LONG_PTR)((style & ~kept) | (spec.style & kept)));
-    if (spec.text && *spec.text) SetWindowTextA(m_hwnd, spec.text);
-    ::ShowWindow(m_hwnd, (spec.style & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);
+    SetWindowLongPtrW(m_hwnd, GWL_STYLE, (LONG_PTR)((style & ~kept) | (desc.style & kept)));
+    if (desc.text && *desc.text) SetWindowTextA(m_hwnd, desc.text);
+    ::ShowWindow(m_hwnd, (desc.style & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);
     return S_OK;
 }
 

@@ -31,7 +31,7 @@ class ControlSite final : public IOleClientSite,
                     public IDispatch {
 public:
     // A running control, or the failure; on success *out holds one reference.
-    static HRESULT Create(const ControlSpec& spec, ControlSite** out);
+    static HRESULT Create(const ControlSpec& desc, ControlSite** out);
 
     // Disconnects and closes the control, releases it and makes sure its
     // window is gone. Safe to call twice.
@@ -100,9 +100,9 @@ public:
                         EXCEPINFO*, UINT*) override;
 
 private:
-    explicit ControlSite(const ControlSpec& spec);
+    explicit ControlSite(const ControlSpec& desc);
     ~ControlSite();
-    HRESULT Start(const ControlSpec& spec);
+    HRESULT Start(const ControlSpec& desc);
     void ConnectEvents();
 
     LONG m_refs = 1;

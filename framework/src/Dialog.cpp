@@ -130,9 +130,9 @@ bool CDialog::CreateHostedControls()
             }
         }
         std::string title = fw::WideToAnsi(std::wstring(item.title.begin(), item.title.end()));
-        fw::ControlSpec spec = {clsid, m_hWnd, item.id, item.style, rect, title.c_str(), persist, persistSize};
+        fw::ControlSpec desc = {clsid, m_hWnd, item.id, item.style, rect, title.c_str(), persist, persistSize};
         fw::ControlSite* site = nullptr;
-        if (FAILED(fw::ControlSite::Create(spec, &site))) return false;
+        if (FAILED(fw::ControlSite::Create(desc, &site))) return false;
         m_sites.push_back(site);
         created[(uint32_t)item.order] = site->Window();
         // Keep the template's tab order: insert after the item before it.

@@ -167,9 +167,9 @@ BOOL CWnd::CreateControl(REFCLSID clsid, const char* windowName, DWORD style, co
                          UINT id, const void* persist, size_t persistSize)
 {
     if (m_hWnd || m_pCtrlSite) return FALSE;
-    fw::ControlSpec spec = {clsid, parent, id, style, rect, windowName, persist, persistSize};
+    fw::ControlSpec desc = {clsid, parent, id, style, rect, windowName, persist, persistSize};
     fw::ControlSite* site = nullptr;
-    if (FAILED(fw::ControlSite::Create(spec, &site))) return FALSE;
+    if (FAILED(fw::ControlSite::Create(desc, &site))) return FALSE;
     m_pCtrlSite = site;
     m_ownsSite = true;
     m_hWnd = site->Window();
