@@ -35,7 +35,7 @@ public:
     // tells its host that a stroke ended).
     bool Up(const PixelSample& s, ClientSize client);
     // Ends the stroke in progress without a last point (capture switched off,
-    // the window lost the mouse); true when there was one.
+    // a button-up that never arrived); true when there was one.
     bool Cancel();
 
     bool InStroke() const { return m_inStroke; }

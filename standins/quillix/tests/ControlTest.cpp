@@ -122,6 +122,31 @@ TEST_F(QuillixControl, NoInputWithoutCaptureAndStoppingEndsTheStroke)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(QuillixControl, ReplayToolPostsFromAnotherProcess)
+{
+    pad.SetCaptureState(1);
+    const std::wstring command = L"\"" + WinePath(QUILLIX_REPLAY_TOOL) + L"\" \"" +
+                                 fw::AnsiToWide(SampleStrokeFile()) + L"\" \"pad host\" 203";
+    ASSERT_EQ(RunProcess(command, nullptr), 0u);
+    PumpMessages(100);
+    EXPECT_EQ(pad.GetPointCount(), 1146);
+    EXPECT_EQ(host.notifications, 4);
+}
+
+TEST_F(QuillixControl, AButtonUpNeverSeenEndsTheStrokeAtTheNextMove)
+{
+    pad.SetCaptureState(1);
+    pad.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    pad.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 6));
+    pad.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(7, 7));           // released elsewhere
+    pad.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(8, 8));  // no stroke to continue
+    pad.PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    PumpMessages(20);
+    EXPECT_EQ(pad.GetPointCount(), 2);
+    EXPECT_EQ(host.notifications, 1);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(QuillixControl, ReplayIntoAGoneWindowFails)
 {
     EXPECT_FALSE(quillix::replay::PostStrokeFile(nullptr, SampleStrokeFile()));
