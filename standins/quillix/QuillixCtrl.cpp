@@ -244,8 +244,8 @@ void CQuillixCtrl::HandlePen(PenEvent event, const quillix::PixelSample& sample)
 
 void CQuillixCtrl::EndStroke()
 {
-    // The stroke is over before the mouse is released, so the capture change
-    // this causes finds no stroke to cancel.
+    // The stroke is over (StrokeInput) before the host hears of it, so a host
+    // that calls back into the pad from PadNotify finds it settled.
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
     FireEvent(quillix::eventid::PadNotify, (const BYTE*)VTS_NONE);
 }
