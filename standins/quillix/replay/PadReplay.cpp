@@ -36,10 +36,16 @@ bool PostStrokes(HWND pad, const pendata::PenRecord& record)
     RECT r = {};
     GetClientRect(pad, &r);
     const bool ownThread = GetWindowThreadProcessId(pad, nullptr) == GetCurrentThreadId();
-    size_t posted = 0;
     for (const MouseMessage& m : StrokeMessages(record, {r.right - r.left, r.bottom - r.top})) {
-        if (!PostMessageW(pad, m.message, m.wParam, m.lParam)) return false;
-        if (ownThread && ++posted % kPumpInterval == 0) RunPendingMessages();
+        // A full queue drains: by running it on the pad's own thread, by
+        // waiting a while for the pad's thread otherwise.
+        bool posted = PostMessageW(pad, m.message, m.wParam, m.lParam) != FALSE;
+        for (int wait = 0; !posted && GetLastError() == ERROR_NOT_ENOUGH_QUOTA && wait < kFullQueueWaits; ++wait) {
+            if (ownThread) RunPendingMessages();
+            else Sleep(10);
+            posted = PostMessageW(pad, m.message, m.wParam, m.lParam) != FALSE;
+        }
+        if (!posted) return false;
     }
     return true;
 }

@@ -29,13 +29,14 @@ struct MouseMessage {
 // The messages that replay `record` on a client area of `client` pixels.
 std::vector<MouseMessage> StrokeMessages(const pendata::PenRecord& record, ClientSize client);
 
-// Posts the replay of `record` to `pad` (the pad control's own window). On the
-// pad's own thread the thread's messages are let run every
-// kPumpInterval posts, since a queue holds only so many posted messages
-// (10000 by default); elsewhere the pad's thread must be running its loop.
-// False when the window is gone or a post failed (what was posted stays).
-// The caller lets the pad's thread run its messages afterwards.
-constexpr size_t kPumpInterval = 1000;
+// Posts the replay of `record` to `pad` (the pad control's own window). A
+// queue holds only so many posted messages (10000 by default on Windows):
+// when it is full, the driver runs the thread's messages if the pad belongs
+// to the calling thread, and otherwise waits for the pad's thread (up to
+// kFullQueueWaits times 10 ms). False when the window is gone or a post
+// failed (what was posted stays). The caller then lets the pad's thread run
+// its messages.
+constexpr int kFullQueueWaits = 500;
 bool PostStrokes(HWND pad, const pendata::PenRecord& record);
 
 // The same from a stroke file (standins/pendata/stroke_file.h); false as well

@@ -140,6 +140,13 @@ void LeakCheckedTest::TearDown()
 {
     PumpMessages(0);
     EXPECT_EQ(fw::LiveContainerObjects(), 0) << "container sites or sinks still alive";
+    // The control module answers S_OK only with no control and no lock left.
+    if (HMODULE module = GetModuleHandleW(L"quillix.dll")) {
+        using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+        auto canUnload = reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+        ASSERT_NE(canUnload, nullptr);
+        EXPECT_EQ(canUnload(), S_OK) << "pad controls still alive";
+    }
     std::set<HWND> after = ProcessWindows();
     size_t added = 0;
     for (HWND h : after)

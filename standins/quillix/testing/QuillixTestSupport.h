@@ -45,7 +45,8 @@ public:
     void TearDown() override;
 };
 
-// Fails a test that leaves controls, container objects or windows behind.
+// Fails a test that leaves pad controls (the module's DllCanUnloadNow),
+// container objects or windows behind.
 class LeakCheckedTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -147,6 +147,23 @@ TEST_F(QuillixControl, AButtonUpNeverSeenEndsTheStrokeAtTheNextMove)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(QuillixControl, ReplayBeyondAFullPadKeepsTheMostAPadHolds)
+{
+    // More messages than a default queue takes at once, and more points than
+    // the pad's signed 16-bit count: the pad stops at its limit.
+    pendata::PenRecord big{2000, 800, {}};
+    pendata::Stroke stroke;
+    for (int i = 0; i < 33000; ++i) stroke.points.push_back({(i * 7) % 2000, (i * 3) % 800, 0, 0});
+    big.strokes.push_back(stroke);
+    big.strokes.push_back(pendata::Stroke{false, false, {{10, 10, 0, 0}, {20, 20, 0, 0}}});
+
+    pad.SetCaptureState(1);
+    ASSERT_TRUE(quillix::replay::PostStrokes(pad.GetSafeHwnd(), big));
+    PumpMessages(200);
+    EXPECT_EQ(pad.GetPointCount(), (short)pendata::kMaxPoints);
+    EXPECT_EQ(host.notifications, 1) << "the second stroke found the pad full";
+}
+
 TEST_F(QuillixControl, ReplayIntoAGoneWindowFails)
 {
     EXPECT_FALSE(quillix::replay::PostStrokeFile(nullptr, SampleStrokeFile()));
