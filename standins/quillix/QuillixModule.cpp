@@ -18,6 +18,14 @@ public:
 
 CQuillixModule theModule;
 
+bool TypeLibRegistered()
+{
+    BSTR path = nullptr;
+    const HRESULT hr = QueryPathOfRegTypeLib(LIBID_QuillixLib, 1, 0, 0, &path);
+    SysFreeString(path);
+    return SUCCEEDED(hr);
+}
+
 } // namespace
 
 STDAPI DllRegisterServer(void)
@@ -34,6 +42,8 @@ STDAPI DllUnregisterServer(void)
     // The classes go even when the type library cannot: a half-removed
     // registration that still names this module is worse than a stray library.
     const BOOL classesRemoved = COleObjectFactory::UpdateRegistryAll(FALSE);
-    if (!AfxOleUnregisterTypeLib(LIBID_QuillixLib, 1, 0)) return SELFREG_E_TYPELIB;
+    // Unregistering a module that was never registered (a new machine, a
+    // second /u) is no failure: only a library that stays registered is.
+    if (!AfxOleUnregisterTypeLib(LIBID_QuillixLib, 1, 0) && TypeLibRegistered()) return SELFREG_E_TYPELIB;
     return classesRemoved ? S_OK : SELFREG_E_CLASS;
 }
