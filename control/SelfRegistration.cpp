@@ -11,6 +11,7 @@ namespace penvanepdf {
 namespace {
 
 const LCID kCategoryLocale = 0x0409;
+const LCID kTypeLibLocale = 0x0409;  // the type library's own locale
 
 HRESULT CreateCategory(const RegistrationServices& s, REFCATID catid, const wchar_t* description)
 {
@@ -37,10 +38,14 @@ HRESULT UnregisterFromCategory(const RegistrationServices& s, REFCATID catid)
 
 BOOL RegisterOwnTypeLib() { return AfxOleRegisterTypeLib(AfxGetInstanceHandle(), kLibId); }
 
-// Under the locale the library was registered with (read back): Wine refuses
-// locale 0 for a library registered under 0x0409, and stopping there would
-// leave every class registered.
-BOOL UnregisterOwnTypeLib() { return AfxOleUnregisterTypeLib(kLibId, kLibVersionMajor, kLibVersionMinor); }
+// Under the locale the library was registered with (0x0409, read back from
+// the registration): Wine neither unregisters nor even finds under locale 0 a
+// library registered under 0x0409, and stopping there would leave every
+// class registered.
+BOOL UnregisterOwnTypeLib()
+{
+    return AfxOleUnregisterTypeLib(kLibId, kLibVersionMajor, kLibVersionMinor, kTypeLibLocale);
+}
 
 HRESULT CreateSystemCategory(REFCATID catid, const wchar_t* description, bool* managerObtained)
 {
