@@ -7,6 +7,12 @@
 
 namespace quillix {
 
+// The pad window's client area in pixels.
+struct ClientSize {
+    int32_t width = 1;
+    int32_t height = 1;
+};
+
 // The logical coordinate of client pixel `pixel` on an axis `pixels` wide,
 // for a pad `extent` units long: the pixel's centre, scaled. Pixels outside
 // the client area (a stroke dragged past the edge) give the nearest edge.

@@ -93,7 +93,6 @@ BEGIN_MESSAGE_MAP(CQuillixCtrl, COleControl)
     ON_MESSAGE(WM_POINTERDOWN, OnPointerDown)
     ON_MESSAGE(WM_POINTERUPDATE, OnPointerUpdate)
     ON_MESSAGE(WM_POINTERUP, OnPointerUp)
-    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
 END_MESSAGE_MAP()
 
 BOOL CQuillixCtrl::CQuillixCtrlFactory::UpdateRegistry(BOOL bRegister)
@@ -245,8 +244,8 @@ void CQuillixCtrl::HandlePen(PenEvent event, const quillix::PixelSample& sample)
 
 void CQuillixCtrl::EndStroke()
 {
-    // The stroke is over before the mouse is released, so the capture change
-    // this causes finds no stroke to cancel.
+    // The stroke is over (StrokeInput) before the host hears of it, so a host
+    // that calls back into the pad from PadNotify finds it settled.
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
     FireEvent(quillix::eventid::PadNotify, (const BYTE*)VTS_NONE);
 }
@@ -269,7 +268,18 @@ quillix::PixelSample MouseSample(CPoint point)
 
 void CQuillixCtrl::OnLButtonDown(UINT, CPoint point) { HandlePen(PenEvent::Down, MouseSample(point)); }
 
-void CQuillixCtrl::OnMouseMove(UINT, CPoint point) { HandlePen(PenEvent::Move, MouseSample(point)); }
+void CQuillixCtrl::OnMouseMove(UINT flags, CPoint point)
+{
+    // A move with the button up in mid-stroke: the button went up where this
+    // window could not see it. The stroke ends there, without a point. (Losing
+    // the mouse itself ends nothing: the system takes it away for reasons of
+    // its own, such as a window shown meanwhile, and the stroke goes on.)
+    if (!(flags & MK_LBUTTON)) {
+        CancelStroke();
+        return;
+    }
+    HandlePen(PenEvent::Move, MouseSample(point));
+}
 
 void CQuillixCtrl::OnLButtonUp(UINT, CPoint point) { HandlePen(PenEvent::Up, MouseSample(point)); }
 
@@ -303,10 +313,3 @@ LRESULT CQuillixCtrl::OnPointerDown(WPARAM wParam, LPARAM) { return HandlePointe
 LRESULT CQuillixCtrl::OnPointerUpdate(WPARAM wParam, LPARAM) { return HandlePointer(PenEvent::Move, wParam); }
 
 LRESULT CQuillixCtrl::OnPointerUp(WPARAM wParam, LPARAM) { return HandlePointer(PenEvent::Up, wParam); }
-
-LRESULT CQuillixCtrl::OnCaptureChanged(WPARAM, LPARAM lParam)
-{
-    // Another window took the mouse in mid-stroke: the stroke ends where it is.
-    if (reinterpret_cast<HWND>(lParam) != m_hWnd) CancelStroke();
-    return 0;
-}

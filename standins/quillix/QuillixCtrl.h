@@ -83,7 +83,6 @@ protected:
     LRESULT OnPointerDown(WPARAM wParam, LPARAM lParam);
     LRESULT OnPointerUpdate(WPARAM wParam, LPARAM lParam);
     LRESULT OnPointerUp(WPARAM wParam, LPARAM lParam);
-    LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
 
 private:
     enum class PenEvent { Down, Move, Up };

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "PadGeometry.h"
 #include "pen_pad.h"
 
 namespace quillix {
@@ -21,11 +22,6 @@ struct PixelSample {
     uint32_t timeMs = 0;      // the input's clock (message time), any origin
     bool hasPressure = false;
     uint16_t pressure = 0;
-};
-
-struct ClientSize {
-    int32_t width = 1;
-    int32_t height = 1;
 };
 
 class StrokeInput {
@@ -39,7 +35,7 @@ public:
     // tells its host that a stroke ended).
     bool Up(const PixelSample& s, ClientSize client);
     // Ends the stroke in progress without a last point (capture switched off,
-    // the window lost the mouse); true when there was one.
+    // a button-up that never arrived); true when there was one.
     bool Cancel();
 
     bool InStroke() const { return m_inStroke; }
