@@ -165,11 +165,47 @@ BOOL AfxOleRegisterTypeLib(HINSTANCE instance, REFGUID tlid, const char* fileNam
     return ok ? TRUE : FALSE;
 }
 
+namespace {
+
+// The locale a library version is registered under, from its registry key
+// (HKCR\TypeLib\{guid}\maj.min\<hex locale>\win64). Wine's LoadRegTypeLib
+// with locale 0 does not find a library registered under 0x0409, so the key
+// is the reliable witness.
+bool RegisteredLocale(REFGUID tlid, WORD verMajor, WORD verMinor, LCID* lcid)
+{
+    wchar_t guid[40] = {};
+    if (!StringFromGUID2(tlid, guid, 40)) return false;
+    wchar_t keyName[96] = {};
+    swprintf(keyName, 96, L"TypeLib\\%ls\\%x.%x", guid, verMajor, verMinor);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    bool found = false;
+    wchar_t sub[64];
+    for (DWORD i = 0; !found; ++i) {
+        DWORD len = 64;
+        if (RegEnumKeyExW(key, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        wchar_t* end = nullptr;
+        const unsigned long value = wcstoul(sub, &end, 16);
+        if (end != sub && *end == L'\0') {  // FLAGS and HELPDIR are not locales
+            *lcid = static_cast<LCID>(value);
+            found = true;
+        }
+    }
+    RegCloseKey(key);
+    return found;
+}
+
+}  // namespace
+
 BOOL AfxOleUnregisterTypeLib(REFGUID tlid, WORD verMajor, WORD verMinor, LCID lcid)
 {
     SYSKIND syskind = SYS_WIN64;
     ITypeLib* lib = nullptr;
-    if (SUCCEEDED(LoadRegTypeLib(tlid, verMajor, verMinor, lcid, &lib))) {
+    HRESULT loaded = LoadRegTypeLib(tlid, verMajor, verMinor, lcid, &lib);
+    LCID registered = 0;
+    if (FAILED(loaded) && RegisteredLocale(tlid, verMajor, verMinor, &registered))
+        loaded = LoadRegTypeLib(tlid, verMajor, verMinor, lcid = registered, &lib);
+    if (SUCCEEDED(loaded)) {
         TLIBATTR* attr = nullptr;
         if (SUCCEEDED(lib->GetLibAttr(&attr))) {
             lcid = attr->lcid;

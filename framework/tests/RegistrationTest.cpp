@@ -79,3 +79,47 @@ TEST_F(Registration, RegisterDriveFromScriptsAndUnregister)
 }
 
 } // namespace
+
+namespace {
+
+// {2F0B7C1E-4D5A-4E8B-9C61-3A7D0E5B9F42}
+const GUID kEnglishLibId = {0x2f0b7c1e, 0x4d5a, 0x4e8b, {0x9c, 0x61, 0x3a, 0x7d, 0x0e, 0x5b, 0x9f, 0x42}};
+
+// Writes and registers a one-interface library under locale 0x0409, as a
+// control module's library usually is.
+bool RegisterEnglishLibrary(const std::wstring& path)
+{
+    ICreateTypeLib2* create = nullptr;
+    if (FAILED(CreateTypeLib2(SYS_WIN64, path.c_str(), &create))) return false;
+    bool ok = SUCCEEDED(create->SetGuid(kEnglishLibId)) && SUCCEEDED(create->SetLcid(0x0409)) &&
+              SUCCEEDED(create->SetVersion(1, 0)) && SUCCEEDED(create->SetName(const_cast<LPOLESTR>(L"FwEnglishLib"))) &&
+              SUCCEEDED(create->SaveAllChanges());
+    create->Release();
+    ITypeLib* lib = nullptr;
+    if (ok) ok = SUCCEEDED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib));
+    if (ok) {
+        std::wstring p = path;
+        ok = SUCCEEDED(RegisterTypeLib(lib, &p[0], nullptr));
+        lib->Release();
+    }
+    return ok;
+}
+
+}  // namespace
+
+TEST_F(Registration, UnregisteringATypeLibraryFindsTheLocaleItWasRegisteredUnder)
+{
+    wchar_t dir[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, dir), 0u);
+    const std::wstring path = std::wstring(dir) + L"fw-english.tlb";
+    const std::wstring key = L"TypeLib\\{2F0B7C1E-4D5A-4E8B-9C61-3A7D0E5B9F42}";
+    ASSERT_TRUE(RegisterEnglishLibrary(path));
+    ASSERT_TRUE(KeyExists(key + L"\\1.0\\409"));
+
+    // Asked with the default locale 0, as a module that does not know it would.
+    EXPECT_TRUE(AfxOleUnregisterTypeLib(kEnglishLibId, 1, 0));
+    EXPECT_FALSE(KeyExists(key + L"\\1.0\\409"));
+    EXPECT_FALSE(AfxOleUnregisterTypeLib(kEnglishLibId, 1, 0)) << "nothing left to remove";
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+    DeleteFileW(path.c_str());
+}
