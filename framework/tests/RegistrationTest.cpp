@@ -8,31 +8,6 @@ namespace {
 const GUID kLibId = {0x7fe8a03d, 0xcbb4, 0x408c, {0x9b, 0xcd, 0x25, 0x98, 0x17, 0x95, 0x35, 0x34}};
 const wchar_t kClsidKey[] = L"CLSID\\{C4CEFA7C-3A0C-4F01-8D42-504475D3E828}";
 
-std::wstring ReadString(const std::wstring& key, const wchar_t* name)
-{
-    wchar_t buffer[512] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return buffer;
-}
-
-bool KeyExists(const std::wstring& key)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    RegCloseKey(h);
-    return true;
-}
-
-bool TypeLibRegistered()
-{
-    ITypeLib* lib = nullptr;
-    if (FAILED(LoadRegTypeLib(kLibId, 1, 0, 0, &lib))) return false;
-    lib->Release();
-    return true;
-}
-
 std::wstring Script(const char* name)
 {
     return L"\"" + WinePath((std::string(FW_TEST_SCRIPT_DIR) + "/" + name).c_str()) + L"\"";
@@ -60,7 +35,7 @@ TEST_F(Registration, RegisterDriveFromScriptsAndUnregister)
     EXPECT_EQ(ReadString(L"FwTest.TestCtrl\\CurVer", nullptr), L"FwTest.TestCtrl.1");
     EXPECT_EQ(ReadString(L"FwTest.TestCtrl.1\\CLSID", nullptr), L"{C4CEFA7C-3A0C-4F01-8D42-504475D3E828}");
     EXPECT_EQ(ReadString(L"CLSID\\{8C2A06B5-587C-4EA6-883D-4C295762AF9B}", nullptr), L"FwTest Property Page");
-    EXPECT_TRUE(TypeLibRegistered());
+    EXPECT_TRUE(TypeLibRegistered(kLibId, 1, 0, 0));
 
     std::string output;
     EXPECT_EQ(RunProcess(L"cscript.exe //nologo " + Script("drive_test_control.js"), &output), 0u);
@@ -75,7 +50,7 @@ TEST_F(Registration, RegisterDriveFromScriptsAndUnregister)
     EXPECT_FALSE(KeyExists(L"FwTest.TestCtrl"));
     EXPECT_FALSE(KeyExists(L"FwTest.TestCtrl.1"));
     EXPECT_FALSE(KeyExists(L"CLSID\\{8C2A06B5-587C-4EA6-883D-4C295762AF9B}"));
-    EXPECT_FALSE(TypeLibRegistered());
+    EXPECT_FALSE(TypeLibRegistered(kLibId, 1, 0, 0));
 }
 
 } // namespace

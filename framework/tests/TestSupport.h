@@ -8,11 +8,23 @@
 #include <set>
 #include <string>
 
+#include "MessagePump.h"
+#include "ProcessWindows.h"
+#include "RegistryRead.h"
+#include "RunProcess.h"
 #include "TestControl.h"
+#include "WinePath.h"
 
-// Windows of this process, children included.
-std::set<HWND> ProcessWindows();
-std::string DescribeWindows(const std::set<HWND>& windows);
+// The shared test helpers, by their plain names in every test of this program.
+using testsupport::DescribeWindows;
+using testsupport::KeyExists;
+using testsupport::ProcessWindows;
+using testsupport::PumpMessages;
+using testsupport::ReadString;
+using testsupport::RunProcess;
+using testsupport::TypeLibRegistered;
+using testsupport::WinePath;
+using testsupport::WindowsNotIn;
 
 class FrameworkTest : public ::testing::Test {
 protected:
@@ -22,11 +34,3 @@ protected:
 private:
     std::set<HWND> m_windowsBefore;
 };
-
-// Lets posted and sent messages run for about `ms` milliseconds.
-void PumpMessages(DWORD ms);
-
-// A path of the build tree as a Windows program under Wine sees it.
-std::wstring WinePath(const char* unixPath);
-// Runs a command line; its exit code, with standard output in *output.
-DWORD RunProcess(const std::wstring& commandLine, std::string* output);
