@@ -12,23 +12,6 @@
 
 namespace {
 
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param)
-{
-    reinterpret_cast<std::set<HWND>*>(param)->insert(hwnd);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != GetCurrentProcessId()) return TRUE;
-    auto* windows = reinterpret_cast<std::set<HWND>*>(param);
-    windows->insert(hwnd);
-    EnumChildWindows(hwnd, CollectChild, param);
-    return TRUE;
-}
-
 // The pad stand-in's class factory, from its module in the build tree.
 IClassFactory* StandInFactory()
 {
@@ -124,13 +107,6 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
 
 } // namespace
 
-std::set<HWND> ProcessWindows()
-{
-    std::set<HWND> windows;
-    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 void ControlTest::SetUp()
 {
     fake_pad::Reset();
@@ -151,25 +127,10 @@ void ControlTest::TearDown()
     EXPECT_EQ(fw::LiveContainerObjects(), 0) << "container sites or sinks still alive";
     EXPECT_EQ(COlePropertyPage::LiveObjects(), 0) << "property pages still alive";
     EXPECT_EQ(AfxOleGetObjectCount(), 0) << "module objects or locks outstanding";
-    std::set<HWND> after = ProcessWindows();
-    int added = 0;
-    for (HWND h : after)
-        if (!m_windowsBefore.count(h)) ++added;
-    EXPECT_EQ(added, 0) << "windows left behind";
-    EXPECT_EQ(after.size() - added, m_windowsBefore.size()) << "windows gone that were there before";
-}
-
-void PumpMessages(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (ms) Sleep(5);
-    } while (GetTickCount() - start < ms);
+    const std::set<HWND> after = ProcessWindows();
+    const std::set<HWND> added = WindowsNotIn(after, m_windowsBefore);
+    EXPECT_EQ(added.size(), 0u) << "windows left behind:" << DescribeWindows(added);
+    EXPECT_EQ(WindowsNotIn(m_windowsBefore, after).size(), 0u) << "windows gone that were there before";
 }
 
 void WriteSettings(const std::string& text)
@@ -237,46 +198,4 @@ std::string SaveScreenshot(const char* name)
     const std::string unixPath = std::string(CONTROL_ARTIFACT_DIR) + "/" + name + ".png";
     CreateDirectoryW(WinePath(CONTROL_ARTIFACT_DIR).c_str(), nullptr);
     return SaveScreenAsPng(WinePath(unixPath.c_str())) ? unixPath : std::string();
-}
-
-std::wstring WinePath(const char* unixPath)
-{
-    std::wstring w = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        w += (*p == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return w;
-}
-
-DWORD RunProcess(const std::wstring& commandLine, std::string* output)
-{
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return 0xFFFFFFFFu;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    std::wstring line = commandLine;
-    BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return 0xFFFFFFFFu;
-    }
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-    CloseHandle(readEnd);
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 0xFFFFFFFEu;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    if (output) *output = text;
-    return code;
 }

@@ -14,8 +14,22 @@
 
 #include <windows.h>
 
-// Windows of this process, children included.
-std::set<HWND> ProcessWindows();
+#include "MessagePump.h"
+#include "ProcessWindows.h"
+#include "RegistryRead.h"
+#include "RunProcess.h"
+#include "WinePath.h"
+
+// The shared test helpers, by their plain names in every test of this module.
+using testsupport::DescribeWindows;
+using testsupport::KeyExists;
+using testsupport::ProcessWindows;
+using testsupport::PumpMessages;
+using testsupport::ReadString;
+using testsupport::RunProcess;
+using testsupport::TypeLibRegistered;
+using testsupport::WinePath;
+using testsupport::WindowsNotIn;
 
 // StandIn: quillix.dll; Fake: the recording fake; Missing: a class that
 // cannot be created.
@@ -33,9 +47,6 @@ private:
     DWORD m_padCookie = 0;
     std::set<HWND> m_windowsBefore;
 };
-
-// Lets posted and sent messages run for about `ms` milliseconds.
-void PumpMessages(DWORD ms);
 
 // The settings file PenvanePdf.ini in the Windows directory: written as an
 // editor would, removed by Remove (tests that use it LOCK settings_file).
@@ -62,8 +73,3 @@ bool WaitClosedOrCancel(HWND dialog);
 // Saves the screen (the dialog on the virtual desktop) as a PNG under the
 // build tree's test artifacts; the path, or empty when it failed.
 std::string SaveScreenshot(const char* name);
-
-// A path of the build tree as a Windows program under Wine sees it.
-std::wstring WinePath(const char* unixPath);
-// Runs a command line; its exit code, with standard output in *output.
-DWORD RunProcess(const std::wstring& commandLine, std::string* output);

@@ -164,31 +164,6 @@ TEST_F(RegistrationSteps, UnregisterStopsAtTheFirstFailureWithItsCodeAndMessages
 
 // ---- the real module ----------------------------------------------------------
 
-std::wstring ReadString(const std::wstring& key, const wchar_t* name)
-{
-    wchar_t buffer[512] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return buffer;
-}
-
-bool KeyExists(const std::wstring& key)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    RegCloseKey(h);
-    return true;
-}
-
-bool TypeLibRegistered()
-{
-    ITypeLib* lib = nullptr;
-    if (FAILED(LoadRegTypeLib(penvanepdf::kLibId, 1, 0, 0x0409, &lib))) return false;
-    lib->Release();
-    return true;
-}
-
 TEST(RegisteredModule, Regsvr32WritesTheEntriesAScriptDrivesItAndUnregisterRemovesThem)
 {
     const std::wstring module = L"\"" + WinePath(CONTROL_MODULE_PATH) + L"\"";
@@ -215,7 +190,7 @@ TEST(RegisteredModule, Regsvr32WritesTheEntriesAScriptDrivesItAndUnregisterRemov
               L"Controls safely scriptable!");
     EXPECT_EQ(ReadString(L"Component Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}", L"409"),
               L"Controls safely initializable from persistent data!");
-    EXPECT_TRUE(TypeLibRegistered());
+    EXPECT_TRUE(TypeLibRegistered(penvanepdf::kLibId, 1, 0, 0x0409));
 
     std::string output;
     const std::wstring script = L"\"" + WinePath(CONTROL_SCRIPT_DIR "/drive_control.js") + L"\"";
@@ -229,7 +204,7 @@ TEST(RegisteredModule, Regsvr32WritesTheEntriesAScriptDrivesItAndUnregisterRemov
     EXPECT_FALSE(KeyExists(page));
     EXPECT_FALSE(KeyExists(L"PENVANEPDF.PenvanePdfCtrl"));
     EXPECT_FALSE(KeyExists(L"PENVANEPDF.PenvanePdfCtrl.1"));
-    EXPECT_FALSE(TypeLibRegistered());
+    EXPECT_FALSE(TypeLibRegistered(penvanepdf::kLibId, 1, 0, 0x0409));
     // The categories themselves stay.
     EXPECT_TRUE(KeyExists(L"Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}"));
 }
