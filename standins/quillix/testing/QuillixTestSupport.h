@@ -15,7 +15,24 @@
 #include <set>
 #include <string>
 
+#include "MessagePump.h"
+#include "ProcessWindows.h"
+#include "RegistryRead.h"
+#include "RunProcess.h"
+#include "WinePath.h"
+
 namespace quillix::testing {
+
+// The shared test helpers, by their plain names for code that uses this
+// namespace.
+using testsupport::DescribeWindows;
+using testsupport::KeyExists;
+using testsupport::ProcessWindows;
+using testsupport::PumpMessages;
+using testsupport::ReadString;
+using testsupport::RunProcess;
+using testsupport::WinePath;
+using testsupport::WindowsNotIn;
 
 // regsvr32 /s [/u] on the built quillix.dll; its exit code (0 success).
 DWORD RegisterStandin();
@@ -26,16 +43,6 @@ bool StandinRegistered();
 // The bundled sample signature (4 strokes, 1146 points) and other files of
 // the source tree, as paths a Windows program under Wine opens.
 std::string SampleStrokeFile();
-
-// A path of the build or source tree as a Windows program under Wine sees it.
-std::wstring WinePath(const char* unixPath);
-// Runs a command line; its exit code, with standard output in *output.
-DWORD RunProcess(const std::wstring& commandLine, std::string* output);
-
-// Lets posted and sent messages run for about `ms` milliseconds.
-void PumpMessages(DWORD ms);
-// Windows of this process, children included.
-std::set<HWND> ProcessWindows();
 
 // OLE, containment, the control registered (registering it when it is not),
 // and the system's lazily made helper windows made before the first test.

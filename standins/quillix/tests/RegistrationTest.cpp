@@ -11,23 +11,6 @@ namespace {
 
 using namespace quillix::testing;
 
-std::wstring ReadString(const std::wstring& key, const wchar_t* name)
-{
-    wchar_t buffer[512] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return buffer;
-}
-
-bool KeyExists(const std::wstring& key)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    RegCloseKey(h);
-    return true;
-}
-
 class QuillixRegistration : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
