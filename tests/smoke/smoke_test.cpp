@@ -4,33 +4,11 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace {
+#include "RunProcess.h"
+#include "WinePath.h"
 
-// The build tree's Unix path as the Windows side sees it (drive Z: is "/").
-std::wstring WinePath(const char* unixPath)
-{
-    std::wstring w = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        w += (*p == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return w;
-}
-
-DWORD RunAndWait(std::wstring commandLine)
-{
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 0xFFFFFFFFu;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 0xFFFFFFFEu;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-} // namespace
+using testsupport::RunProcess;
+using testsupport::WinePath;
 
 TEST(Smoke, PluginLoadsAndExportsPlugInMain)
 {
@@ -52,12 +30,12 @@ TEST(Smoke, ControlModuleExportsTheServerEntryPoints)
 TEST(Smoke, Regsvr32RegistersAndUnregistersTheControlModule)
 {
     const std::wstring ocx = L"\"" + WinePath(PENVANE_OCX_PATH) + L"\"";
-    EXPECT_EQ(RunAndWait(L"regsvr32.exe /s " + ocx), 0u);
-    EXPECT_EQ(RunAndWait(L"regsvr32.exe /s /u " + ocx), 0u);
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s " + ocx, nullptr), 0u);
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u " + ocx, nullptr), 0u);
 }
 
 TEST(Smoke, Regsvr32ReportsAModuleItCannotLoad)
 {
     const std::wstring missing = L"\"" + WinePath(PENVANE_OCX_PATH) + L".missing\"";
-    EXPECT_EQ(RunAndWait(L"regsvr32.exe /s " + missing), 3u);
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s " + missing, nullptr), 3u);
 }
