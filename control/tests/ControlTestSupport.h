@@ -14,22 +14,7 @@
 
 #include <windows.h>
 
-#include "MessagePump.h"
-#include "ProcessWindows.h"
-#include "RegistryRead.h"
-#include "RunProcess.h"
-#include "WinePath.h"
-
-// The shared test helpers, by their plain names in every test of this module.
-using testsupport::DescribeWindows;
-using testsupport::KeyExists;
-using testsupport::ProcessWindows;
-using testsupport::PumpMessages;
-using testsupport::ReadString;
-using testsupport::RunProcess;
-using testsupport::TypeLibRegistered;
-using testsupport::WinePath;
-using testsupport::WindowsNotIn;
+#include "SharedTestSupport.h"
 
 // StandIn: quillix.dll; Fake: the recording fake; Missing: a class that
 // cannot be created.
@@ -46,6 +31,16 @@ private:
     PadKind m_padKind;
     DWORD m_padCookie = 0;
     std::set<HWND> m_windowsBefore;
+};
+
+// A ControlTest that starts and ends with no settings file, so that the
+// control sees its defaults unless the test writes one (such programs LOCK
+// settings_file).
+class ControlTestWithoutSettings : public ControlTest {
+protected:
+    explicit ControlTestWithoutSettings(PadKind pad) : ControlTest(pad) {}
+    void SetUp() override;
+    void TearDown() override;
 };
 
 // The settings file PenvanePdf.ini in the Windows directory: written as an

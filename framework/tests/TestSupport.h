@@ -8,23 +8,8 @@
 #include <set>
 #include <string>
 
-#include "MessagePump.h"
-#include "ProcessWindows.h"
-#include "RegistryRead.h"
-#include "RunProcess.h"
+#include "SharedTestSupport.h"
 #include "TestControl.h"
-#include "WinePath.h"
-
-// The shared test helpers, by their plain names in every test of this program.
-using testsupport::DescribeWindows;
-using testsupport::KeyExists;
-using testsupport::ProcessWindows;
-using testsupport::PumpMessages;
-using testsupport::ReadString;
-using testsupport::RunProcess;
-using testsupport::TypeLibRegistered;
-using testsupport::WinePath;
-using testsupport::WindowsNotIn;
 
 class FrameworkTest : public ::testing::Test {
 protected:

@@ -4,11 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "RunProcess.h"
-#include "WinePath.h"
-
-using testsupport::RunProcess;
-using testsupport::WinePath;
+#include "SharedTestSupport.h"
 
 TEST(Smoke, PluginLoadsAndExportsPlugInMain)
 {

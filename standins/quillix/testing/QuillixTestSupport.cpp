@@ -25,7 +25,7 @@ DWORD UnregisterStandin() { return Regsvr32(L"/s /u"); }
 bool StandinRegistered()
 {
     const std::wstring key = L"CLSID\\" + fw::AnsiToWide(std::string(kClsidText)) + L"\\InprocServer32";
-    const std::optional<std::wstring> path = testsupport::FindString(key, nullptr);
+    const std::optional<std::wstring> path = FindString(key, nullptr);
     return path && GetFileAttributesW(path->c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

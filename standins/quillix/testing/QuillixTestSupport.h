@@ -15,24 +15,9 @@
 #include <set>
 #include <string>
 
-#include "MessagePump.h"
-#include "ProcessWindows.h"
-#include "RegistryRead.h"
-#include "RunProcess.h"
-#include "WinePath.h"
+#include "SharedTestSupport.h"
 
 namespace quillix::testing {
-
-// The shared test helpers, by their plain names for code that uses this
-// namespace.
-using testsupport::DescribeWindows;
-using testsupport::KeyExists;
-using testsupport::ProcessWindows;
-using testsupport::PumpMessages;
-using testsupport::ReadString;
-using testsupport::RunProcess;
-using testsupport::WinePath;
-using testsupport::WindowsNotIn;
 
 // regsvr32 /s [/u] on the built quillix.dll; its exit code (0 success).
 DWORD RegisterStandin();
