@@ -86,19 +86,9 @@ void Sign(HWND dlg)
     Settle(dlg);
 }
 
-class CaptureDialog : public ControlTest {
+class CaptureDialog : public ControlTestWithoutSettings {
 protected:
-    CaptureDialog() : ControlTest(PadKind::StandIn) {}
-    void SetUp() override
-    {
-        ControlTest::SetUp();
-        RemoveSettings();
-    }
-    void TearDown() override
-    {
-        RemoveSettings();
-        ControlTest::TearDown();
-    }
+    CaptureDialog() : ControlTestWithoutSettings(PadKind::StandIn) {}
     // As the capture control fills it.
     static void Fill(GetSigDlg& d, int required, std::vector<std::string> reasons, int minPoints = 10)
     {

@@ -136,34 +136,14 @@ BOOL AcquireWith(Hosted& c, Person* person)
     return ok;
 }
 
-class ControlWithStandIn : public ControlTest {
+class ControlWithStandIn : public ControlTestWithoutSettings {
 protected:
-    ControlWithStandIn() : ControlTest(PadKind::StandIn) {}
-    void SetUp() override
-    {
-        ControlTest::SetUp();
-        RemoveSettings();
-    }
-    void TearDown() override
-    {
-        RemoveSettings();
-        ControlTest::TearDown();
-    }
+    ControlWithStandIn() : ControlTestWithoutSettings(PadKind::StandIn) {}
 };
 
-class ControlWithFakePad : public ControlTest {
+class ControlWithFakePad : public ControlTestWithoutSettings {
 protected:
-    ControlWithFakePad() : ControlTest(PadKind::Fake) {}
-    void SetUp() override
-    {
-        ControlTest::SetUp();
-        RemoveSettings();
-    }
-    void TearDown() override
-    {
-        RemoveSettings();
-        ControlTest::TearDown();
-    }
+    ControlWithFakePad() : ControlTestWithoutSettings(PadKind::Fake) {}
 };
 
 TEST_F(ControlWithFakePad, ANewControlAnswersItsInitialValues)

@@ -133,6 +133,18 @@ void ControlTest::TearDown()
     EXPECT_EQ(WindowsNotIn(m_windowsBefore, after).size(), 0u) << "windows gone that were there before";
 }
 
+void ControlTestWithoutSettings::SetUp()
+{
+    ControlTest::SetUp();
+    RemoveSettings();
+}
+
+void ControlTestWithoutSettings::TearDown()
+{
+    RemoveSettings();
+    ControlTest::TearDown();
+}
+
 void WriteSettings(const std::string& text)
 {
     FILE* f = std::fopen(SettingsPath().c_str(), "wb");
