@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "FakePad.h"
+#include "FrameworkChecks.h"
 #include "Framework.h"
 #include "PadSettings.h"
 #include "PenvanePdfCtrl.h"
@@ -63,13 +64,9 @@ public:
         DWORD cookie = 0;
         ASSERT_EQ(CoRegisterClassObject(quillix::kClsid, StandInFactory(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                         &cookie), S_OK);
-        {
-            CWnd warm;
-            ASSERT_TRUE(warm.CreateControl(quillix::kClsid, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), 1));
-            warm.DestroyWindow();
-        }
+        const bool warmed = testsupport::MakeLazyWindowsWith(quillix::kClsid);
         CoRevokeClassObject(cookie);
-        PumpMessages(50);
+        ASSERT_TRUE(warmed);
     }
     void TearDown() override
     {
@@ -123,10 +120,7 @@ void ControlTest::TearDown()
 {
     PumpMessages(0);
     CoRevokeClassObject(m_padCookie);
-    EXPECT_EQ(COleControl::LiveObjects(), 0) << "controls still alive";
-    EXPECT_EQ(fw::LiveContainerObjects(), 0) << "container sites or sinks still alive";
-    EXPECT_EQ(COlePropertyPage::LiveObjects(), 0) << "property pages still alive";
-    EXPECT_EQ(AfxOleGetObjectCount(), 0) << "module objects or locks outstanding";
+    testsupport::ExpectNoFrameworkObjectsAlive();
     const std::set<HWND> after = ProcessWindows();
     const std::set<HWND> added = WindowsNotIn(after, m_windowsBefore);
     EXPECT_EQ(added.size(), 0u) << "windows left behind:" << DescribeWindows(added);

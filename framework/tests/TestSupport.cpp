@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "FrameworkChecks.h"
+
 namespace {
 
 // OLE, containment and the in-process test classes, for the whole program.
@@ -12,10 +14,7 @@ public:
         ASSERT_EQ(COleObjectFactory::RegisterAll(), S_OK);
         // Let the system make its lazily created helper windows now, so that
         // they do not count as left behind by the first test.
-        CWnd warm;
-        ASSERT_TRUE(warm.CreateControl(CFwTestCtrl::guid, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), 1));
-        warm.DestroyWindow();
-        PumpMessages(50);
+        ASSERT_TRUE(testsupport::MakeLazyWindowsWith(CFwTestCtrl::guid));
     }
     void TearDown() override
     {
@@ -36,10 +35,7 @@ void FrameworkTest::SetUp()
 void FrameworkTest::TearDown()
 {
     PumpMessages(0);
-    EXPECT_EQ(COleControl::LiveObjects(), 0) << "controls still alive";
-    EXPECT_EQ(fw::LiveContainerObjects(), 0) << "container sites or sinks still alive";
-    EXPECT_EQ(COlePropertyPage::LiveObjects(), 0) << "property pages still alive";
-    EXPECT_EQ(AfxOleGetObjectCount(), 0) << "module objects or locks outstanding";
+    testsupport::ExpectNoFrameworkObjectsAlive();
     const std::set<HWND> after = ProcessWindows();
     const std::set<HWND> added = WindowsNotIn(after, m_windowsBefore);
     const std::set<HWND> removed = WindowsNotIn(m_windowsBefore, after);

@@ -1,6 +1,7 @@
 #include "QuillixTestSupport.h"
 
 #include "Framework.h"
+#include "FrameworkChecks.h"
 #include "QuillixIds.h"
 
 namespace quillix::testing {
@@ -36,10 +37,7 @@ void Environment::SetUp()
     if (!StandinRegistered()) {
         ASSERT_EQ(RegisterStandin(), 0u) << "regsvr32 quillix.dll";
     }
-    CWnd warm;
-    ASSERT_TRUE(warm.CreateControl(kClsid, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), 1));
-    warm.DestroyWindow();
-    PumpMessages(50);
+    ASSERT_TRUE(testsupport::MakeLazyWindowsWith(kClsid));
 }
 
 void Environment::TearDown()
