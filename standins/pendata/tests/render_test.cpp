@@ -109,5 +109,25 @@ TEST(Render, InkLandsUprightWhereExpectedOnEveryRotation) {
     }
 }
 
+#ifdef PENDATA_QPDF
+// qpdf tokenises every content stream while checking: an operator or number
+// the drawing writes wrongly shows up as an error or a warning (exit 2 or 3).
+TEST(Render, SampleDrawingIsCleanPdfOnEveryRotation) {
+  for (int rotation : {0, 90, 180, 270}) {
+    SCOPED_TRACE(::testing::Message() << "rotation " << rotation);
+    std::string content;
+    ASSERT_TRUE(DrawInk(testing::SampleSignature(), DrawingSettings{200, 60, 2, 5, 50, 50, rotation},
+                        &content));
+    const bool sideways = rotation == 90 || rotation == 270;
+    fs::path dir = fs::temp_directory_path() / ("pendata-qpdf-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    { std::ofstream(dir / "ink.pdf", std::ios::binary) << OnePagePdf(content, sideways ? 60 : 200, sideways ? 200 : 60, rotation); }
+    const std::string cmd = std::string(PENDATA_QPDF) + " --check '" + (dir / "ink.pdf").string() + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    fs::remove_all(dir);
+  }
+}
+#endif
+
 } // namespace
 } // namespace pendata
