@@ -37,16 +37,18 @@ if(NOT TARGET gtest)
 endif()
 include(GoogleTest)
 
-# penvane_add_test(NAME SOURCES src... [LIBS lib...] [LOCKS resource...])
+# penvane_add_test(NAME SOURCES src... [LIBS lib...] [LOCKS resource...]
+#                  [PROPERTIES prop value...])
 # A GoogleTest program; its cases are listed when ctest runs (so under Wine
 # only once the environment of scripts/wine-env.sh is up). ctest runs cases in
 # parallel processes: cases that share a machine-wide resource (the settings
-# file in the Windows directory, a registry entry) name it in LOCKS.
+# file in the Windows directory, a registry entry) name it in LOCKS. PROPERTIES
+# adds further ctest properties to every case (fixtures, for example).
 function(penvane_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCKS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
-  set(props TIMEOUT 300)
+  set(props TIMEOUT 300 ${T_PROPERTIES})
   if(T_LOCKS)
     string(REPLACE ";" "," locks "${T_LOCKS}")
     list(APPEND props RESOURCE_LOCK "${locks}")

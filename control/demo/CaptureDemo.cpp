@@ -20,8 +20,6 @@ namespace {
 
 namespace id = penvanepdf::dispid;
 
-const CLSID kControl = {0xabd79ae3, 0xde31, 0x44f1, {0xb4, 0xb6, 0xf8, 0x84, 0x4b, 0xf7, 0x90, 0x39}};
-
 // The signer: waits for the dialog, writes the strokes, presses Accept.
 void Signer(const std::string& strokeFile, bool* replayed)
 {
@@ -53,7 +51,7 @@ int Run(const std::string& strokeFile)
 {
     AfxEnableControlContainer();
     CWnd control;
-    if (!control.CreateControl(kControl, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), 2001)) {
+    if (!control.CreateControl(penvanepdf::kControlClsid, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), 2001)) {
         std::printf("capture control %s: cannot be created (is PenvanePdf.OCX registered?)\n",
                     penvanepdf::kControlClsidText);
         return 1;

@@ -11,6 +11,7 @@
 
 #include "../../framework/src/DialogTemplate.h"
 #include "ControlTestSupport.h"
+#include "PenvanePdfCtrl.h"
 #include "PenvanePdfIds.h"
 
 namespace {
@@ -357,8 +358,8 @@ TEST_F(ModuleFile, TypeLibraryMemberByMember)
     SysFreeString(doc);
     info->Release();
 
-    const CLSID control = {0xabd79ae3, 0xde31, 0x44f1, {0xb4, 0xb6, 0xf8, 0x84, 0x4b, 0xf7, 0x90, 0x39}};
-    ASSERT_EQ(lib->GetTypeInfoOfGuid(control, &info), S_OK);
+    EXPECT_TRUE(IsEqualGUID(CPenvanePdfCtrl::guid, penvanepdf::kControlClsid)) << "factory and header disagree";
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(penvanepdf::kControlClsid, &info), S_OK);
     ASSERT_EQ(info->GetTypeAttr(&ta), S_OK);
     EXPECT_EQ(ta->typekind, TKIND_COCLASS);
     EXPECT_TRUE(ta->wTypeFlags & TYPEFLAG_FCANCREATE);
