@@ -6,6 +6,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
+# A compiler cache, when present, shares objects between work trees of the
+# same sources; paths are taken relative to the tree so hits carry across.
+if command -v ccache >/dev/null; then
+  launcher="env;CCACHE_BASEDIR=$root;CCACHE_NOHASHDIR=1;ccache"
+  gen+=(-DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher")
+fi
 
 # Configure every time (cheap): folders are picked up by their presence, so a
 # new one must be seen even when no CMakeLists.txt that cmake tracks changed.

@@ -10,6 +10,8 @@ packages=(
   libgtest-dev
   qpdf libqpdf-dev poppler-utils libssl-dev zlib1g-dev
   clang libclang-rt-14-dev
+  nlohmann-json3-dev libcli11-dev wixl msitools libpodofo-utils
+  ccache
 )
 missing=()
 for p in "${packages[@]}"; do
