@@ -13,6 +13,7 @@
 #include "HandlerEngine.h"
 #include "PadSettings.h"
 #include "QuillixTestSupport.h"
+#include "RecordBytes.h"
 #include "SignatureAppearance.h"
 #include "signature_string.h"
 #include "stroke_file.h"
@@ -29,8 +30,6 @@ std::string SettingsPath()
     GetWindowsDirectoryA(dir, MAX_PATH);
     return std::string(dir) + "\\" + penvane::kSettingsFileName;
 }
-
-constexpr ASFixed Fixed(double value) { return static_cast<ASFixed>(value * 65536.0); }
 
 class AppearancePadTest : public LeakCheckedTest {
 protected:
@@ -86,15 +85,6 @@ protected:
     CQuillix pad;
 };
 
-struct DocumentRecord {
-    unsigned char bytes[0x40] = {};
-    DocumentRecord(ASFixed width, ASFixed height)
-    {
-        std::memcpy(bytes + 0x28, &width, 4);
-        std::memcpy(bytes + 0x2C, &height, 4);
-    }
-};
-
 TEST_F(AppearancePadTest, SettingsAndRotationReachTheControlAndTheDrawingIsKept)
 {
     const short kRotation = 29, kWidth = 2, kHeight = 3, kPenWidth = 4, kJustifyX = 30, kJustifyY = 31,
@@ -107,7 +97,7 @@ TEST_F(AppearancePadTest, SettingsAndRotationReachTheControlAndTheDrawingIsKept)
         {
             HandlerEngine engine(true);
             const DocumentRecord record(Fixed(200.5), Fixed(60.25));
-            EXPECT_TRUE(BuildAppearanceData(engine, pad, DocumentParams(record.bytes)));
+            EXPECT_TRUE(BuildAppearanceData(engine, pad, record.View()));
 
             EXPECT_EQ(Read(kWidth), 200);
             EXPECT_EQ(Read(kHeight), 60);
@@ -144,13 +134,13 @@ TEST_F(AppearancePadTest, AnEmptyPadKeepsTheLastDrawing)
     host.viewer().OpenDocument({0});
     HandlerEngine engine(true);
     const DocumentRecord record(Fixed(200), Fixed(60));
-    BuildAppearanceData(engine, pad, DocumentParams(record.bytes));
+    BuildAppearanceData(engine, pad, record.View());
     const std::string first(engine.AppearanceData(), engine.AppearanceLength());
     ASSERT_FALSE(first.empty());
 
     pad.ClearPad();  // nothing to draw: the control answers a null string
     const DocumentRecord smaller(Fixed(100), Fixed(30));
-    EXPECT_TRUE(BuildAppearanceData(engine, pad, DocumentParams(smaller.bytes)));
+    EXPECT_TRUE(BuildAppearanceData(engine, pad, smaller.View()));
     EXPECT_EQ(std::string(engine.AppearanceData(), engine.AppearanceLength()), first);
     EXPECT_EQ(engine.AppearanceBox()[2], Fixed(100));
     EXPECT_EQ(host.memory().LiveBlocks(), 1u);
