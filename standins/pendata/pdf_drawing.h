@@ -6,7 +6,8 @@
 //
 // Justify modes (placement of the ink in the box):
 //   0  pad:  the whole pad surface is fitted to the box and placed by X/Y; the
-//           ink keeps its place on the pad.
+//           ink keeps its place on the pad (the surface grows by any bulge of
+//           the curves past its edges).
 //   1  pad scale: the ink at the size it has in mode 0, cropped to its own
 //           bounding box and placed by X/Y.
 //   5  fit:  the ink's bounding box is fitted to the box and placed by X/Y
