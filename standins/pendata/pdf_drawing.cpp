@@ -11,8 +11,9 @@ struct Vec {
   double x, y;
 };
 
-// Points closer than this (in points) to the last one kept add nothing a
-// reader can see at two decimals and a pen of a point or more.
+// Points closer than this (in points, at the scale the points alone would
+// be drawn) to the last one kept add nothing a reader can see at two decimals
+// and a pen of a point or more.
 constexpr double kMinSpacing = 1.0;
 
 // The largest magnitude written: the integer limit every PDF reader takes.
@@ -160,7 +161,8 @@ Bounds CurveBounds(const std::vector<Curve>& curves) {
 Bounds PointBounds(const PenRecord& record) {
   Bounds b;
   for (const Stroke& st : record.strokes)
-    for (const PenPoint& p : st.points) b.Add(Vec{static_cast<double>(p.x), static_cast<double>(p.y)});
+    for (const PenPoint& p : st.points)
+      b.Add(Vec{static_cast<double>(p.x), static_cast<double>(p.y)});
   return b;
 }
 
@@ -248,7 +250,8 @@ bool DrawInk(const PenRecord& record, const DrawingSettings& s, std::string* out
   // The points decide which of them are close enough to drop; the curves
   // through the rest then decide the placement, their bulge past the points
   // included, so the ink fits the box without bending any curve.
-  std::vector<Curve> curves = BuildCurves(record, Place(PointBounds(record), record, s, margin).scale);
+  const double pointScale = Place(PointBounds(record), record, s, margin).scale;
+  const std::vector<Curve> curves = BuildCurves(record, pointScale);
   const Placement pl = Place(CurveBounds(curves), record, s, margin);
 
   out->reserve(record.PointCount() * 24 + 64);

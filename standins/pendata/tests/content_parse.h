@@ -86,7 +86,8 @@ inline std::vector<Pt> CatmullRomPath(const std::vector<Pt>& path) {
   std::vector<Pt> out = {q[0]};
   const size_t n = q.size();
   for (size_t i = 0; i + 1 < n; ++i) {
-    const Pt &p0 = q[i == 0 ? 0 : i - 1], &p1 = q[i], &p2 = q[i + 1], &p3 = q[std::min(i + 2, n - 1)];
+    const Pt &p0 = q[i == 0 ? 0 : i - 1], &p1 = q[i], &p2 = q[i + 1];
+    const Pt& p3 = q[std::min(i + 2, n - 1)];
     out.push_back({p1.x + (p2.x - p0.x) / 6, p1.y + (p2.y - p0.y) / 6});
     out.push_back({p2.x - (p3.x - p1.x) / 6, p2.y - (p3.y - p1.y) / 6});
     out.push_back(p2);

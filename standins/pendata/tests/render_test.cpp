@@ -116,8 +116,9 @@ TEST(Render, InkLandsUprightWhereExpectedOnEveryRotation) {
 // through the drawn points and their extremes touch the box, pen included.
 TEST(Render, CurvesAtTheBoxEdgeAreNotFlattened) {
   PenRecord r{2000, 800, {}};
-  r.strokes.push_back({false, false, {{0, 100, 0, 0}, {50, 0, 0, 0}, {100, 0, 0, 0}, {150, 100, 0, 0}}});
-  r.strokes.push_back({false, false, {{200, 0, 0, 0}, {250, 100, 0, 0}, {300, 100, 0, 0}, {350, 0, 0, 0}}});
+  auto stroke = [](std::vector<PenPoint> points) { return Stroke{false, false, std::move(points)}; };
+  r.strokes.push_back(stroke({{0, 100, 0, 0}, {50, 0, 0, 0}, {100, 0, 0, 0}, {150, 100, 0, 0}}));
+  r.strokes.push_back(stroke({{200, 0, 0, 0}, {250, 100, 0, 0}, {300, 100, 0, 0}, {350, 0, 0, 0}}));
   const int W = 351, H = 111, pen = 1;
   for (int rotation : {0, 90, 180, 270}) {
     SCOPED_TRACE(::testing::Message() << "rotation " << rotation);
