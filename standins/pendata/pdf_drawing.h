@@ -6,7 +6,8 @@
 //
 // Justify modes (placement of the ink in the box):
 //   0  pad:  the whole pad surface is fitted to the box and placed by X/Y; the
-//           ink keeps its place on the pad.
+//           ink keeps its place on the pad (the surface grows by any bulge of
+//           the curves past its edges).
 //   1  pad scale: the ink at the size it has in mode 0, cropped to its own
 //           bounding box and placed by X/Y.
 //   5  fit:  the ink's bounding box is fitted to the box and placed by X/Y
@@ -22,7 +23,9 @@
 // the operators' coordinates span height x width instead of width x height.
 //
 // Each stroke is a smooth curve through its points (Catmull-Rom segments as
-// cubic Béziers, round caps and joins); a one-point stroke is a dot. Numbers
+// cubic Béziers, round caps and joins); a one-point stroke is a dot. Where the
+// ink turns at its edge the curve bulges past the points: the ink is fitted
+// and placed by the curves' own extremes, so no curve is bent to fit. Numbers
 // have at most two decimals.
 #pragma once
 
@@ -42,11 +45,14 @@ struct DrawingSettings {
   int rotation = 0;
 };
 
-// False, with *out empty, when there is nothing to draw: no points, or a box
-// with no area.
+// False, with *out empty, when there is nothing to draw (no points, a box
+// with no area) or the record is not one the pad could hold (IsEncodable: an
+// empty stroke, points outside the extents, too many points).
 bool DrawInk(const PenRecord& record, const DrawingSettings& settings, std::string* out);
 
-// Appends v with at most two decimals and no redundant zeros ("12", "3.5", "-0.25").
-void AppendNumber(std::string& out, double v);
+// Appends v with at most two decimals and no redundant zeros ("12", "3.5",
+// "-.25"). False, appending nothing, when v is not a number or lies beyond
+// +-2147483647, the integer range every PDF reader takes.
+bool AppendNumber(std::string& out, double v);
 
 } // namespace pendata

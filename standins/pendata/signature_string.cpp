@@ -139,11 +139,17 @@ bool OpenCbcHmac(std::string_view key, const uint8_t* env, size_t bodySize,
   return true;
 }
 
+// A keyed mode with no key would make text that any document opens; a key
+// call that failed must not come out as that.
+bool KeyMissing(int mode, std::string_view key) {
+  return (mode == kEncryptionGcm || mode == kEncryptionCbcHmac) && key.empty();
+}
+
 } // namespace
 
 std::vector<uint8_t> SealEnvelope(int mode, std::string_view key,
                                   const std::vector<uint8_t>& packed, const uint8_t* nonce) {
-  if (packed.size() > kMaxBodySize - 64) return {};
+  if (packed.size() > kMaxBodySize - 64 || KeyMissing(mode, key)) return {};
   switch (mode) {
   case kEncryptionPlain: {
     std::vector<uint8_t> out;
@@ -163,7 +169,8 @@ std::vector<uint8_t> SealEnvelope(int mode, std::string_view key,
 bool OpenEnvelope(const uint8_t* data, size_t size, int mode, std::string_view key,
                   std::vector<uint8_t>* packed) {
   packed->clear();
-  if (data == nullptr || size < kHeaderSize || data[0] != mode) return false;
+  if (data == nullptr || size < kHeaderSize || data[0] != mode || KeyMissing(mode, key))
+    return false;
   size_t bodySize = size_t{data[1]} << 16 | size_t{data[2]} << 8 | data[3];
   if (bodySize > size - kHeaderSize) return false;
   const uint8_t* tail = data + kHeaderSize + bodySize;

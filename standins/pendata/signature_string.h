@@ -8,7 +8,8 @@
 //      then HMAC-SHA-256 over everything before the MAC (encrypt-then-MAC);
 //      64 bytes of HKDF-SHA-256 (same salt, info "pen record aes-256-cbc
 //      hmac-sha-256 v1"): the first 32 are the AES key, the last 32 the MAC key.
-//   Any other mode makes no text and loads nothing.
+//   Any other mode makes no text and loads nothing, and so do modes 4 and 1
+//   with an empty key (none set, or a key call that failed).
 // A fast derivation on purpose: the key string is usually a 40-digit digest,
 // not a password, and validation derives it on every check.
 //

@@ -1,10 +1,19 @@
 #include "stroke_file.h"
 
 #include <fstream>
+#include <locale>
 #include <sstream>
 
 namespace pendata {
 namespace {
+
+// Streams start with the process's global locale, which may group digits
+// ("2 000", "2.000"): a stroke file is read and written in the classic one.
+template <class Stream>
+Stream& Classic(Stream& s) {
+  s.imbue(std::locale::classic());
+  return s;
+}
 
 bool ReadInt(std::istringstream& in, long long lo, long long hi, long long* v) {
   return static_cast<bool>(in >> *v) && *v >= lo && *v <= hi;
@@ -22,6 +31,7 @@ bool ParseStrokeFile(std::string_view text, PenRecord* out) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     std::istringstream in(line);
+    Classic(in);
     std::string word;
     if (line.compare(0, 6, "extent") == 0) {
       long long x, y;
@@ -75,7 +85,7 @@ bool ReadStrokeFile(const std::string& path, PenRecord* out) {
 
 std::string FormatStrokeFile(const PenRecord& r) {
   std::ostringstream out;
-  out << "extent " << r.extentX << ' ' << r.extentY << '\n';
+  Classic(out) << "extent " << r.extentX << ' ' << r.extentY << '\n';
   for (const Stroke& s : r.strokes) {
     out << "stroke" << (s.hasTime ? " time" : "") << (s.hasPressure ? " pressure" : "") << '\n';
     for (const PenPoint& p : s.points) {

@@ -5,7 +5,8 @@
 //   stroke time pressure      (a new stroke; the words name the channels it has)
 //   412 233 0 512             (x y, then time if the stroke has it, then pressure)
 //
-// Blank lines and lines starting with '#' are ignored.
+// Blank lines and lines starting with '#' are ignored. Numbers are plain
+// decimal digits whatever the process's locale.
 #pragma once
 
 #include "pen_record.h"

@@ -38,8 +38,10 @@ void Exercise(const PenRecord& r, const uint8_t* data, size_t size) {
   s.justifyMode = size > 3 ? data[size - 3] % 7 : 5;
   s.justifyX = size > 4 ? static_cast<int8_t>(data[size - 4]) : 50;
   s.rotation = size > 5 ? static_cast<int8_t>(data[size - 5]) * 45 : 0;
+  // Whatever loads is a record the pad could hold: it draws into any box
+  // with area.
   std::string out;
-  DrawInk(r, s, &out);
+  if (DrawInk(r, s, &out) != (s.width > 0)) std::abort();
 }
 
 } // namespace

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <iterator>
+#include <limits>
+#include <random>
 #include <regex>
 
 namespace pendata {
@@ -16,18 +20,46 @@ using testing::ParseDrawing;
 using testing::Pt;
 using testing::SampleSignature;
 
-TEST(PdfDrawing, NumbersAreCompact) {
+TEST(PdfDrawing, NumbersAreCompactAndBounded) {
+  const double inf = std::numeric_limits<double>::infinity();
   const struct {
     double v;
-    const char* text;
+    const char* text; // null: refused, nothing appended
   } cases[] = {{0, "0"},       {-0.001, "0"},     {12, "12"},     {3.5, "3.5"},
                {0.25, ".25"},  {-0.25, "-.25"},   {1.005, "1"},   {99.999, "100"},
-               {-12.3, "-12.3"}, {32767.01, "32767.01"}};
+               {-12.3, "-12.3"}, {32767.01, "32767.01"},
+               {2147483647, "2147483647"}, {-2147483647, "-2147483647"},
+               {2147483647.5, nullptr}, {-1e300, nullptr}, {1e300, nullptr},
+               {inf, nullptr}, {-inf, nullptr}, {std::nan(""), nullptr}};
   for (const auto& c : cases) {
-    std::string s;
-    AppendNumber(s, c.v);
-    EXPECT_EQ(s, c.text) << c.v;
+    std::string s = "x";
+    EXPECT_EQ(AppendNumber(s, c.v), c.text != nullptr) << c.v;
+    EXPECT_EQ(s, std::string("x") + (c.text ? c.text : "")) << c.v;
   }
+}
+
+// What the pad could never hold is refused as a whole, not drawn in part.
+TEST(PdfDrawing, RecordsThatCouldNotBeStoredDrawNothing) {
+  const PenRecord base = BarAndDot();
+  PenRecord emptyFirst = base, emptyLast = base, wide = base, tall = base, outside = base,
+            noExtent = base, tooMany = base;
+  emptyFirst.strokes.insert(emptyFirst.strokes.begin(), Stroke{});
+  emptyLast.strokes.push_back(Stroke{});
+  wide.strokes[0].points.front().x = INT32_MIN; // a span beyond the int range
+  wide.strokes[0].points.back().x = INT32_MAX;
+  tall.strokes[0].points.front().y = INT32_MAX;
+  tall.strokes[1].points[0].y = INT32_MIN;
+  outside.strokes[1].points[0].y = base.extentY + 1;
+  noExtent.extentX = 0;
+  tooMany.strokes[0].points.resize(kMaxPoints + 1, {200, 200, 0, 0});
+  const PenRecord* cases[] = {&emptyFirst, &emptyLast, &wide, &tall, &outside, &noExtent, &tooMany};
+  for (size_t i = 0; i < std::size(cases); ++i)
+    for (int mode : {0, 1, 5}) {
+      std::string out = "sentinel";
+      EXPECT_FALSE(DrawInk(*cases[i], DrawingSettings{200, 100, 2, mode, 50, 50, 0}, &out))
+          << "case " << i << " mode " << mode;
+      EXPECT_TRUE(out.empty());
+    }
 }
 
 TEST(PdfDrawing, NothingToDrawGivesNoData) {
@@ -108,15 +140,7 @@ TEST(PdfDrawing, PlacementForEveryRotationAndJustifyMode) {
       int r = ((rotation % 360) + 360) % 360;
       bool sideways = r == 90 || r == 270;
       double bw = sideways ? H : W, bh = sideways ? W : H;
-      // Turn the drawing's own coordinates back to the reader's view.
-      auto seen = [&](Pt p) -> Pt {
-        switch (r) {
-        case 90: return {p.y, H - p.x};
-        case 180: return {W - p.x, H - p.y};
-        case 270: return {W - p.y, p.x};
-        default: return p;
-        }
-      };
+      auto seen = [&](Pt p) { return testing::Seen(p, r, W, H); };
       Box ink;
       for (Pt p : d.onCurve) ink.Add(seen(p));
       EXPECT_NEAR(ink.x0, c.x0, 0.02);
@@ -137,6 +161,73 @@ TEST(PdfDrawing, PlacementForEveryRotationAndJustifyMode) {
           EXPECT_LE(p.y, bh - pen / 2.0);
         }
     }
+}
+
+// A few strokes of random points, a quarter of them on the pad's edges: where
+// the ink turns at its extremes, its curves bulge past the points. Drawn into
+// boxes of every shape, every justify mode and rotation, each curve must be the
+// Catmull-Rom curve through its drawn points (no control point bent to fit)
+// and the ink, pen included, must stay inside the box and be placed by X/Y.
+PenRecord RandomSignature(std::mt19937& rng) {
+  auto below = [&](uint32_t n) { return static_cast<int32_t>(rng() % n); };
+  auto coordinate = [&](int32_t extent) {
+    return below(4) == 0 ? (below(2) ? extent : 0) : below(extent + 1);
+  };
+  PenRecord r{2000, 800, {}};
+  for (int s = below(3); s >= 0; --s) {
+    Stroke st;
+    for (int i = 2 + below(11); i > 0; --i)
+      st.points.push_back({coordinate(r.extentX), coordinate(r.extentY), 0, 0});
+    r.strokes.push_back(std::move(st));
+  }
+  return r;
+}
+
+TEST(PdfDrawing, CurvesKeepTheirShapeAndStayInsideTheBox) {
+  std::mt19937 rng(15);
+  auto below = [&](uint32_t n) { return static_cast<int>(rng() % n); };
+  for (int i = 0; i < 600; ++i) {
+    const PenRecord r = RandomSignature(rng);
+    const int W = 40 + below(400), H = 20 + below(200), pen = 1 + below(6);
+    const int modes[] = {0, 1, 5};
+    const int mode = modes[i % 3], rotation = 90 * (i / 3 % 4);
+    const int jx = below(101), jy = below(101);
+    SCOPED_TRACE(::testing::Message() << "drawing " << i << ": " << W << "x" << H << " pen " << pen
+                                      << " mode " << mode << " " << jx << "/" << jy
+                                      << " rotation " << rotation);
+    std::string out;
+    ASSERT_TRUE(DrawInk(r, DrawingSettings{W, H, pen, mode, jx, jy, rotation}, &out));
+    const auto d = ParseDrawing(out);
+    ASSERT_EQ(d.paths.size(), r.strokes.size());
+    Box ink; // the curves themselves, as the reader sees them
+    for (const std::vector<Pt>& path : d.paths) {
+      const std::vector<Pt> smooth = testing::CatmullRomPath(path);
+      ASSERT_EQ(smooth.size(), path.size());
+      for (size_t k = 0; k < path.size(); ++k) {
+        // Two-decimal rounding of three points moves a control point by at most 0.012.
+        ASSERT_NEAR(path[k].x, smooth[k].x, 0.015) << "point " << k;
+        ASSERT_NEAR(path[k].y, smooth[k].y, 0.015) << "point " << k;
+      }
+      std::vector<Pt> seen;
+      for (Pt p : path) seen.push_back(testing::Seen(p, rotation, W, H));
+      testing::AddCurve(seen, ink);
+    }
+    const double m = pen / 2.0;
+    EXPECT_GE(ink.x0, m - 0.01);
+    EXPECT_GE(ink.y0, m - 0.01);
+    EXPECT_LE(ink.x1, W - m + 0.01);
+    EXPECT_LE(ink.y1, H - m + 0.01);
+    if (mode == 0) continue; // placed with the whole pad
+    // The free space is shared out by X (left) and Y (top).
+    EXPECT_NEAR(ink.x0 - m, (W - 2 * m - (ink.x1 - ink.x0)) * jx / 100.0, 0.05);
+    EXPECT_NEAR(H - m - ink.y1, (H - 2 * m - (ink.y1 - ink.y0)) * jy / 100.0, 0.05);
+    const bool dot = ink.x1 - ink.x0 < 0.5 && ink.y1 - ink.y0 < 0.5;
+    if (mode == 5 && !dot) { // fitted: the ink spans the box one way
+      EXPECT_TRUE(std::abs(ink.x1 - ink.x0 - (W - 2 * m)) < 0.05 ||
+                  std::abs(ink.y1 - ink.y0 - (H - 2 * m)) < 0.05)
+          << ink.x1 - ink.x0 << " x " << ink.y1 - ink.y0;
+    }
+  }
 }
 
 TEST(PdfDrawing, SinglePointAndOddPenWidths) {

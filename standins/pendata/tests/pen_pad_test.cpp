@@ -124,15 +124,24 @@ TEST(PenPad, SigningAndValidationFlow) {
   EXPECT_EQ(older.PointCount(), points);
 }
 
-TEST(PenPad, UnknownEncryptionModeMakesNoTextAndLoadsNothing) {
-  PenPad pad;
-  pad.SetCaptureState(1);
-  pad.PenDown(At(5, 5));
-  const std::string plain = pad.GetSignatureString();
-  pad.SetEncryptionMode(2);
-  EXPECT_EQ(pad.GetSignatureString(), "");
-  EXPECT_FALSE(pad.SetSignatureString(plain));
-  EXPECT_EQ(pad.PointCount(), 0);
+// An unknown mode, or a keyed mode on a pad that was never given a key.
+TEST(PenPad, ModesThatCannotSealMakeNoTextAndLoadNothing) {
+  const struct {
+    int mode;
+    const char* key; // null: never set
+  } cases[] = {{2, "key"}, {4, nullptr}, {1, nullptr}, {4, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " key " << (c.key ? c.key : "unset"));
+    PenPad pad;
+    pad.SetCaptureState(1);
+    pad.PenDown(At(5, 5));
+    const std::string plain = pad.GetSignatureString();
+    if (c.key) pad.SetKeyString(c.key);
+    pad.SetEncryptionMode(c.mode);
+    EXPECT_EQ(pad.GetSignatureString(), "");
+    EXPECT_FALSE(pad.SetSignatureString(plain));
+    EXPECT_EQ(pad.PointCount(), 0);
+  }
 }
 
 } // namespace

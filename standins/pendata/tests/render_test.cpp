@@ -1,6 +1,7 @@
 // Renders drawings with poppler's pdftoppm and checks where the ink lands in
 // the pixels, as a reader sees the rotated page.
 #include "pdf_drawing.h"
+#include "content_parse.h"
 #include "test_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,52 @@ TEST(Render, InkLandsUprightWhereExpectedOnEveryRotation) {
       EXPECT_FALSE(g.Dark(x1 - pen, y1 - pen));
       EXPECT_TRUE(g.Dark(x1 - pen, y0 + pen)); // the bar's right end, at the top
     }
+}
+
+// An arch and a cup drawn edge to edge: their curves bulge 12.5 pad units past
+// the points at the top and the bottom of the ink. Room for the bulge is kept
+// when the ink is fitted, so the curves drawn are the plain Catmull-Rom curves
+// through the drawn points and their extremes touch the box, pen included.
+TEST(Render, CurvesAtTheBoxEdgeAreNotFlattened) {
+  PenRecord r{2000, 800, {}};
+  auto stroke = [](std::vector<PenPoint> points) { return Stroke{false, false, std::move(points)}; };
+  r.strokes.push_back(stroke({{0, 100, 0, 0}, {50, 0, 0, 0}, {100, 0, 0, 0}, {150, 100, 0, 0}}));
+  r.strokes.push_back(stroke({{200, 0, 0, 0}, {250, 100, 0, 0}, {300, 100, 0, 0}, {350, 0, 0, 0}}));
+  const int W = 351, H = 111, pen = 1;
+  for (int rotation : {0, 90, 180, 270}) {
+    SCOPED_TRACE(::testing::Message() << "rotation " << rotation);
+    std::string content;
+    ASSERT_TRUE(DrawInk(r, DrawingSettings{W, H, pen, 5, 50, 100, rotation}, &content));
+    const auto d = testing::ParseDrawing(content);
+    ASSERT_EQ(d.paths.size(), 2u);
+    // Per stroke, the curve as drawn and as it should be (seen upright).
+    testing::Box drawn[2], smooth[2];
+    for (size_t i = 0; i < 2; ++i) {
+      std::vector<testing::Pt> seen;
+      for (testing::Pt p : d.paths[i]) seen.push_back(testing::Seen(p, rotation, W, H));
+      testing::AddCurve(seen, drawn[i]);
+      testing::AddCurve(testing::CatmullRomPath(seen), smooth[i]);
+    }
+    EXPECT_NEAR(drawn[0].y1, smooth[0].y1, 0.02); // the arch's top
+    EXPECT_NEAR(drawn[1].y0, smooth[1].y0, 0.02); // the cup's bottom
+    EXPECT_NEAR(smooth[0].y1, H - pen / 2.0, 0.02);
+    EXPECT_NEAR(smooth[1].y0, pen / 2.0, 0.02);
+
+    const bool sideways = rotation == 90 || rotation == 270;
+    Gray g = Render(OnePagePdf(content, sideways ? H : W, sideways ? W : H, rotation));
+    ASSERT_EQ(g.w, 2 * W);
+    ASSERT_EQ(g.h, 2 * H);
+    // The highest ink over the arch and the lowest under the cup, in pixel rows.
+    auto inkRows = [&](const testing::Box& b) {
+      int top = g.h, bottom = -1;
+      for (int x = static_cast<int>(2 * b.x0); x < static_cast<int>(2 * b.x1); ++x)
+        for (int y = 0; y < g.h; ++y)
+          if (g.Dark(x, y)) top = std::min(top, y), bottom = std::max(bottom, y);
+      return std::pair{top, bottom};
+    };
+    EXPECT_NEAR(inkRows(smooth[0]).first, 2 * (H - smooth[0].y1 - pen / 2.0), 1.5);
+    EXPECT_NEAR(inkRows(smooth[1]).second + 1, 2 * (H - smooth[1].y0 + pen / 2.0), 1.5);
+  }
 }
 
 #ifdef PENDATA_QPDF

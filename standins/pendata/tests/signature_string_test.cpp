@@ -163,5 +163,36 @@ TEST(SignatureString, CrossBackendVectors) {
   }
 }
 
+// Sealed under an empty key (by a build that still allowed it; fixed nonce)
+// from a two-point record: text tied to no document.
+const char kGcmNoKey[] =
+    "0400002B1032547698BADCFE01234567BC41497BD9602A7688CF52DCBDB199E072AA2D8C2AA91064969C1CADAE0DAD";
+const char kCbcHmacNoKey[] =
+    "010000401032547698BADCFE0123456789ABCDEF4B79793BD83747E176907AFDBF7325690823B30C2231C38237C0"
+    "99943F2489211D87FB02C6EB3F5B1369F16C5DF5A0E3";
+
+// A keyed mode without a key (never set, or a key call that failed) neither
+// seals nor opens: the text would belong to no document.
+TEST(SignatureString, KeyedModesRefuseAnEmptyKey) {
+  const PenRecord r = MixedRecord();
+  const std::vector<uint8_t> packed = Pack(EncodeRecord(r), 0);
+  const struct {
+    int mode;
+    const char* noKeyText;
+  } cases[] = {{4, kGcmNoKey}, {1, kCbcHmacNoKey}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
+    EXPECT_EQ(EncodeSignatureString(r, Settings(c.mode, 1, "")), "");
+    EXPECT_TRUE(SealEnvelope(c.mode, "", packed, kFixedNonce).empty());
+    PenRecord out = MixedRecord();
+    EXPECT_FALSE(DecodeSignatureString(c.noKeyText, Settings(c.mode, 1, ""), &out));
+    EXPECT_EQ(out.PointCount(), 0u);
+    std::vector<uint8_t> env, opened = {1};
+    ASSERT_TRUE(HexDecode(c.noKeyText, &env));
+    EXPECT_FALSE(OpenEnvelope(env.data(), env.size(), c.mode, "", &opened));
+    EXPECT_TRUE(opened.empty());
+  }
+}
+
 } // namespace
 } // namespace pendata
