@@ -67,7 +67,7 @@ CWnd::~CWnd()
 {
     if (m_pCtrlSite) {
         if (m_ownsSite) ReleaseSite();
-        else m_pCtrlSite->Bind(nullptr);
+        else if (m_pCtrlSite->Bound() == this) m_pCtrlSite->Bind(nullptr);
     } else if (m_hWnd && FwWindowFromHandle(m_hWnd) == this) {
         ::DestroyWindow(m_hWnd);
     }
@@ -190,7 +190,16 @@ void CWnd::AttachSite(fw::ControlSite* site)
     m_pCtrlSite = site;
     m_ownsSite = false;
     m_hWnd = site ? site->Window() : nullptr;
-    if (site) site->Bind(this);
+    if (!site) return;
+    // A site points back at one object: another one bound to it (two
+    // members bound to one control) lets go, so neither is left holding a
+    // site that no longer knows it.
+    CWnd* previous = site->Bound();
+    if (previous && previous != this && !previous->m_ownsSite) {
+        previous->m_pCtrlSite = nullptr;
+        previous->m_hWnd = nullptr;
+    }
+    site->Bind(this);
 }
 
 void CWnd::ReleaseSite()
@@ -212,7 +221,10 @@ IUnknown* CWnd::GetControlUnknown() const
 HWND CWnd::Detach()
 {
     HWND h = m_hWnd;
-    if (m_pCtrlSite && !m_ownsSite) m_pCtrlSite->Bind(nullptr), m_pCtrlSite = nullptr;
+    if (m_pCtrlSite && !m_ownsSite) {
+        if (m_pCtrlSite->Bound() == this) m_pCtrlSite->Bind(nullptr);
+        m_pCtrlSite = nullptr;
+    }
     m_hWnd = nullptr;
     return h;
 }

@@ -457,6 +457,23 @@ TEST_F(Containment, BindingToASecondSiteLetsGoOfTheFirst)
     EXPECT_EQ(written, 0u) << "a site wrote through its pointer to the gone proxy";
 }
 
+TEST_F(Containment, SecondProxyBoundToOneSiteTakesItOver)
+{
+    fw::ControlSpec spec = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
+    fw::ControlSite* site = nullptr;
+    ASSERT_EQ(fw::ControlSite::Create(spec, &site), S_OK);
+    CWnd first, second;
+    first.AttachSite(site);
+    second.AttachSite(site);
+    // Otherwise the first would keep the site after it is gone.
+    EXPECT_EQ(first.GetControlUnknown(), nullptr);
+    EXPECT_EQ(first.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(site->Bound(), &second);
+    site->Destroy();
+    site->Release();
+    EXPECT_EQ(second.GetControlUnknown(), nullptr);
+}
+
 } // namespace
 
 // Every plain allocation of this test program passes here, so that a test can
