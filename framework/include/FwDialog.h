@@ -31,7 +31,9 @@ public:
     fw::ControlSite* HostedControl(UINT id) const;
 
 protected:
-    // A modeless child dialog of `parent` from the template (property pages).
+    // A modeless child dialog of `parent` from the template (property pages);
+    // FALSE, with no window left, when the template cannot be used or a
+    // hosted control cannot be created.
     BOOL CreateModeless(HWND parent);
     // The base binds the controls (DoDataExchange) and answers TRUE.
     virtual BOOL OnInitDialog();
@@ -56,4 +58,5 @@ private:
     std::unique_ptr<Pending> m_pending;  // template data during DoModal
     std::vector<fw::ControlSite*> m_sites;
     std::map<int, std::unique_ptr<CWnd>> m_temporaries;
+    bool m_initFailed = false;  // set by a WM_INITDIALOG that could not complete
 };

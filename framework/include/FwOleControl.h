@@ -53,6 +53,10 @@ public:
     // Raw exchange of `size` bytes; on a short read the value is left alone
     // and the exchange is marked failed.
     bool ExchangeBytes(void* data, size_t size);
+    // Loading: true when `size` more bytes are there to read, else marks the
+    // exchange failed. A length read from the stream is checked with it
+    // before anything is allocated for it. Other modes: true.
+    bool CanRead(size_t size);
     void SetVersion(DWORD version) { m_version = version; }
 
 private:
@@ -191,8 +195,12 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
+    void HoldForDispatch() override { AddRef(); }
+    void ReleaseAfterDispatch() override { Release(); }
     // The control's window, made on in-place activation.
     HRESULT InPlaceActivate(IOleClientSite* site, HWND parentHint, LPCRECT rectHint);
+    // Ends the in-place activation on the site's side (OnInPlaceDeactivate).
+    void LeaveInPlace();
     IOleClientSite* m_pClientSite;
     SIZEL m_extent;  // HIMETRIC
 

@@ -92,6 +92,11 @@ protected:
     LRESULT Default();
     // Called after the window is gone (WM_NCDESTROY).
     virtual void PostNcDestroy() {}
+    // Around each message: an object that counts references keeps itself
+    // alive, since a handler may drop the last reference held elsewhere (a
+    // control whose event makes its container release it).
+    virtual void HoldForDispatch() {}
+    virtual void ReleaseAfterDispatch() {}
 
     void OnTimer(UINT_PTR) { Default(); }
     void OnLButtonDown(UINT, CPoint) { Default(); }
@@ -124,7 +129,8 @@ CWnd* FwWindowFromHandle(HWND hwnd);
 class CButton : public CWnd {};
 class CEdit : public CWnd {
 public:
-    // Line `index`, at most `maxChars` characters.
+    // Line `index`, at most `maxChars` characters (and at most 65535, the
+    // most the system's line message carries).
     std::string GetLine(int index, int maxChars) const;
 };
 class CListBox : public CWnd {
@@ -151,6 +157,7 @@ public:
     BOOL m_bSaveAndValidate;
 };
 // Binds `control` to child `id` of the dialog: a hosted ActiveX control's
-// site when there is one, else the child window. An id with no child leaves
-// `control` unbound (null handle).
+// site when there is one, else the child window. A control already bound to
+// a child of this dialog keeps it; one bound to a window of an earlier run
+// is bound anew. An id with no child leaves `control` unbound (null handle).
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);

@@ -264,7 +264,9 @@ HRESULT ControlSite::OnControlEvent(DISPID dispid, DISPPARAMS* params, EXCEPINFO
 {
     CWnd* target = FwWindowFromHandle(m_parent);
     if (!target) return S_OK;
+    AddRef();  // the handler may close the container and with it this site
     HRESULT hr = target->DispatchEventToTable(m_id, dispid, params);
+    Release();
     if (hr == DISP_E_EXCEPTION && excepInfo) FillExcepInfo(excepInfo, E_FAIL, "event handler failed", nullptr);
     return FAILED(hr) ? hr : S_OK;
 }

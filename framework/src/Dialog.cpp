@@ -70,9 +70,16 @@ bool CDialog::PrepareTemplate()
 BOOL CDialog::CreateModeless(HWND parent)
 {
     if (m_hWnd || !PrepareTemplate()) return FALSE;
+    m_initFailed = false;
     HWND hwnd = CreateDialogIndirectParamW(AfxGetResourceHandle(),
                                            reinterpret_cast<LPCDLGTEMPLATEW>(m_pending->split.bytes.data()),
                                            parent, FwDialogProcedure, reinterpret_cast<LPARAM>(this));
+    if (hwnd && m_initFailed) {
+        // EndDialog does not end a modeless dialog: it must not stay up
+        // without the controls its template names.
+        ::DestroyWindow(hwnd);
+        return FALSE;
+    }
     return hwnd != nullptr && m_hWnd == hwnd;
 }
 
@@ -93,6 +100,7 @@ INT_PTR CDialog::HandleInitDialog(HWND hwnd)
 {
     SubclassAttached(hwnd);
     if (!CreateHostedControls()) {
+        m_initFailed = true;
         ::EndDialog(hwnd, -1);
         return FALSE;
     }
@@ -104,6 +112,7 @@ INT_PTR CDialog::HandleInitDialog(HWND hwnd)
     try {
         return OnInitDialog();
     } catch (...) {
+        m_initFailed = true;
         ::EndDialog(hwnd, -1);
         return FALSE;
     }
@@ -221,5 +230,9 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control)
         control.AttachSite(site);
         return;
     }
-    if (!control.GetSafeHwnd()) control.Attach(::GetDlgItem(dx->m_pDlgWnd->GetSafeHwnd(), id));
+    // A handle kept from an earlier run of the same dialog object is dead (or,
+    // reused, someone else's): bind anew unless it is a child of this dialog.
+    HWND dialogWindow = dx->m_pDlgWnd->GetSafeHwnd();
+    HWND bound = control.GetSafeHwnd();
+    if (!bound || !::IsChild(dialogWindow, bound)) control.Attach(::GetDlgItem(dialogWindow, id));
 }

@@ -39,6 +39,9 @@ public:
             text->push_back((char16_t)c);
         }
     }
+    // A field the system reads as text only: false when truncated (ok()
+    // turns false) or when given as an ordinal, which the system would read
+    // as characters and we as a number.
     bool Sz() { std::u16string s; bool ord; return SzOrOrd(&s, &ord) && !ord; }
 
 private:
@@ -89,10 +92,10 @@ bool SplitDialogTemplate(const uint8_t* data, size_t size, SplitTemplate* out, s
     bool ordinal;
     r.SzOrOrd(&text, &ordinal);  // menu
     r.SzOrOrd(&text, &ordinal);  // window class
-    r.Sz();                      // title
+    if (!r.Sz()) return Error(error, r.ok() ? "dialog title given as an ordinal" : "truncated dialog header");
     if (style & kDsSetFont) {
         r.Skip(extended ? 6 : 2);  // point size [, weight, italic, charset]
-        r.Sz();
+        if (!r.Sz()) return Error(error, r.ok() ? "font name given as an ordinal" : "truncated dialog header");
     }
     if (!r.ok()) return Error(error, "truncated dialog header");
 

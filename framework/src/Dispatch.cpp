@@ -1,6 +1,7 @@
 #include "FwDispatch.h"
 
 #include <new>
+#include <utility>
 
 namespace fw {
 
@@ -67,7 +68,7 @@ DISPPARAMS DispArgs::Params(bool propertyPut)
     DISPPARAMS dp = {};
     dp.cArgs = (UINT)m_reversed.size();
     dp.rgvarg = m_reversed.empty() ? nullptr : m_reversed.data();
-    if (propertyPut) {
+    if (propertyPut && dp.cArgs) {  // the named argument is the value; none without one
         dp.cNamedArgs = 1;
         dp.rgdispidNamedArgs = &m_putId;
     }
@@ -156,6 +157,15 @@ bool IntegerLimits(VARTYPE vt, long long* lo, long long* hi)
 
 bool IntegerValue(const VARIANT& v, long long* value)
 {
+    if (V_VT(&v) & VT_BYREF) {
+        // The range check applies to what the reference points at.
+        VARIANT direct;
+        VariantInit(&direct);
+        if (FAILED(VariantCopyInd(&direct, const_cast<VARIANT*>(&v)))) return false;
+        const bool integer = IntegerValue(direct, value);
+        VariantClear(&direct);
+        return integer;
+    }
     switch (V_VT(&v)) {
     case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
         *value = detail::IntegerOf(v);
@@ -205,6 +215,9 @@ HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argE
     for (VARIANT& v : m_values) VariantInit(&v);
     m_ansi.resize(declared);
     m_ansiPtrs.assign(declared, nullptr);
+    // Empty variants of the caller that out parameters will fill: typed only
+    // once every argument has been accepted, so a refused call changes nothing.
+    std::vector<std::pair<VARIANT*, VARTYPE>> emptyOuts;
 
     for (size_t i = 0; i < declared; ++i) {
         const UINT index = given - 1 - (UINT)i;  // DISPPARAMS holds the last argument first
@@ -225,8 +238,7 @@ HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argE
                 } else if (V_VT(inner) == vt) {
                     V_VT(&out) = vt | VT_BYREF; V_BYREF(&out) = &inner->bVal;
                 } else if (V_VT(inner) == VT_EMPTY || V_VT(inner) == VT_NULL) {
-                    V_VT(inner) = vt;
-                    inner->llVal = 0;
+                    emptyOuts.emplace_back(inner, vt);
                     V_VT(&out) = vt | VT_BYREF; V_BYREF(&out) = &inner->bVal;
                 } else {
                     hr = DISP_E_TYPEMISMATCH;
@@ -251,6 +263,10 @@ HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argE
             if (argErr) *argErr = index;
             return hr;
         }
+    }
+    for (const auto& out : emptyOuts) {
+        V_VT(out.first) = out.second;
+        out.first->llVal = 0;
     }
     return S_OK;
 }

@@ -438,14 +438,20 @@ STDMETHODIMP COleControl::GetWindow(HWND* hwnd)
 
 STDMETHODIMP COleControl::InPlaceDeactivate()
 {
+    // Destroying the window ends the in-place activation (PostNcDestroy),
+    // which tells the site.
     if (m_hWnd) ::DestroyWindow(m_hWnd);
-    if (m_inPlaceSite) {
-        IOleInPlaceSite* site = m_inPlaceSite;
-        m_inPlaceSite = nullptr;
-        site->OnInPlaceDeactivate();
-        site->Release();
-    }
+    LeaveInPlace();
     return S_OK;
+}
+
+void COleControl::LeaveInPlace()
+{
+    IOleInPlaceSite* site = m_inPlaceSite;
+    m_inPlaceSite = nullptr;
+    if (!site) return;
+    site->OnInPlaceDeactivate();
+    site->Release();
 }
 
 STDMETHODIMP COleControl::SetObjectRects(LPCRECT pos, LPCRECT)
@@ -457,9 +463,10 @@ STDMETHODIMP COleControl::SetObjectRects(LPCRECT pos, LPCRECT)
 
 void COleControl::PostNcDestroy()
 {
-    // The window went away under us (its parent was destroyed): the control is
-    // no longer active in place.
-    SafeRelease(m_inPlaceSite);
+    // The window is gone, by InPlaceDeactivate or under us with its parent:
+    // either way the control is no longer active in place, and the container
+    // must know it.
+    LeaveInPlace();
 }
 
 LRESULT COleControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -550,14 +557,20 @@ STDMETHODIMP COleControl::Load(LPSTREAM stream)
         if (got < sizeof chunk) break;
     }
     CPropExchange px(CPropExchange::Loading, &bytes);
+    HRESULT hr = S_OK;
     try {
         DoPropExchange(&px);
+        if (px.Failed()) hr = STG_E_READFAULT;
     } catch (...) {
-        return E_FAIL;
+        hr = E_FAIL;
     }
-    if (px.Failed()) {
-        OnResetState();  // a truncated stream leaves the defaults, not half a state
-        return STG_E_READFAULT;
+    if (FAILED(hr)) {
+        // A load that stopped part-way leaves the defaults, not half a state.
+        try {
+            OnResetState();
+        } catch (...) {
+        }
+        return hr;
     }
     m_dirty = false;
     return S_OK;

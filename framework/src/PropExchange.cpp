@@ -24,6 +24,16 @@ bool CPropExchange::ExchangeBytes(void* data, size_t size)
     }
 }
 
+bool CPropExchange::CanRead(size_t size)
+{
+    if (m_mode != Loading) return true;
+    if (m_failed || !m_input || size > m_input->size() - m_pos) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
 namespace {
 template <class T> BOOL ExchangePlain(CPropExchange* px, T& value, T defaultValue)
 {
@@ -65,6 +75,7 @@ BOOL PX_Blob(CPropExchange* px, const char*, std::vector<BYTE>& value)
     DWORD length = (DWORD)value.size();
     if (!px->ExchangeBytes(&length, sizeof length)) return FALSE;
     if (px->GetMode() == CPropExchange::Saving) return px->ExchangeBytes(value.data(), value.size());
+    if (!px->CanRead(length)) return FALSE;  // never trust a length before the bytes are there
     std::vector<BYTE> loaded(length);
     if (length && !px->ExchangeBytes(loaded.data(), length)) return FALSE;
     value.swap(loaded);

@@ -67,7 +67,7 @@ CWnd::~CWnd()
 {
     if (m_pCtrlSite) {
         if (m_ownsSite) ReleaseSite();
-        else m_pCtrlSite->Bind(nullptr);
+        else if (m_pCtrlSite->Bound() == this) m_pCtrlSite->Bind(nullptr);
     } else if (m_hWnd && FwWindowFromHandle(m_hWnd) == this) {
         ::DestroyWindow(m_hWnd);
     }
@@ -115,6 +115,7 @@ void CWnd::SubclassAttached(HWND hwnd)
 
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    HoldForDispatch();
     const UINT savedMsg = m_curMsg;
     const WPARAM savedW = m_curWParam;
     const LPARAM savedL = m_curLParam;
@@ -138,6 +139,7 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         m_previousProc = nullptr;
         PostNcDestroy();
     }
+    ReleaseAfterDispatch();  // last: it may end this object
     return result;
 }
 
@@ -180,11 +182,24 @@ BOOL CWnd::CreateControl(REFCLSID clsid, const char* windowName, DWORD style, co
 void CWnd::AttachSite(fw::ControlSite* site)
 {
     if (m_pCtrlSite == site) return;
-    if (m_pCtrlSite && m_ownsSite) ReleaseSite();
+    if (m_pCtrlSite) {
+        // The previous site must not keep pointing at this object.
+        if (m_ownsSite) ReleaseSite();
+        else m_pCtrlSite->Bind(nullptr);
+    }
     m_pCtrlSite = site;
     m_ownsSite = false;
     m_hWnd = site ? site->Window() : nullptr;
-    if (site) site->Bind(this);
+    if (!site) return;
+    // A site points back at one object: another one bound to it (two
+    // members bound to one control) lets go, so neither is left holding a
+    // site that no longer knows it.
+    CWnd* previous = site->Bound();
+    if (previous && previous != this && !previous->m_ownsSite) {
+        previous->m_pCtrlSite = nullptr;
+        previous->m_hWnd = nullptr;
+    }
+    site->Bind(this);
 }
 
 void CWnd::ReleaseSite()
@@ -206,7 +221,10 @@ IUnknown* CWnd::GetControlUnknown() const
 HWND CWnd::Detach()
 {
     HWND h = m_hWnd;
-    if (m_pCtrlSite && !m_ownsSite) m_pCtrlSite->Bind(nullptr), m_pCtrlSite = nullptr;
+    if (m_pCtrlSite && !m_ownsSite) {
+        if (m_pCtrlSite->Bound() == this) m_pCtrlSite->Bind(nullptr);
+        m_pCtrlSite = nullptr;
+    }
     m_hWnd = nullptr;
     return h;
 }
@@ -320,7 +338,9 @@ void CWnd::GetWindowText(std::string& text) const
 std::string CEdit::GetLine(int index, int maxChars) const
 {
     if (maxChars <= 0) return std::string();
-    // EM_GETLINE: the first WORD of the buffer holds its size; the text is not terminated.
+    // EM_GETLINE: the first WORD of the buffer holds its size; the text is not
+    // terminated. A WORD holds at most 65535: a larger limit must not wrap.
+    if (maxChars > 0xFFFF) maxChars = 0xFFFF;
     std::vector<char> buffer((size_t)maxChars + sizeof(WORD), '\0');
     *reinterpret_cast<WORD*>(buffer.data()) = (WORD)maxChars;
     LRESULT got = ::SendMessageA(m_hWnd, EM_GETLINE, (WPARAM)index, (LPARAM)buffer.data());

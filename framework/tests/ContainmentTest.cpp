@@ -1,6 +1,11 @@
 // Creating ActiveX controls by class identifier as child windows.
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <vector>
 
+#include "../src/ControlSite.h"
 #include "FwTestLib.h"
 #include "TestSupport.h"
 
@@ -300,6 +305,246 @@ TEST_F(Containment, PersistedStateRoundTripsThroughAStream)
     persist->Release();
     second->Release();
     stream->Release();
+}
+
+} // namespace
+
+namespace {
+
+// A host whose handler of the control's stroke event closes the host window;
+// the window takes its control with it, as a dialog does.
+class ClosingHost : public CWnd {
+public:
+    CWnd control;
+
+protected:
+    void OnStrokeEnded(long) { DestroyWindow(); }
+    void OnDestroy()
+    {
+        control.DestroyWindow();
+        CWnd::OnDestroy();
+    }
+    DECLARE_MESSAGE_MAP()
+    DECLARE_EVENTSINK_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ClosingHost, CWnd)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+BEGIN_EVENTSINK_MAP(ClosingHost, CWnd)
+    ON_EVENT(ClosingHost, kChildId, 3, OnStrokeEnded, VTS_I4)
+END_EVENTSINK_MAP()
+
+TEST_F(Containment, ControlReleasedFromItsOwnEventIsNotTouchedAfterwards)
+{
+    ClosingHost host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0));
+    ASSERT_TRUE(host.control.CreateControl(CFwTestCtrl::guid, nullptr, WS_VISIBLE, CRect(0, 0, 50, 50), &host,
+                                           kChildId));
+    HWND control = host.control.GetSafeHwnd();
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(6, 6));  // fires the event inside the control's handler
+    EXPECT_EQ(host.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(IsWindow(control));
+    EXPECT_EQ(COleControl::LiveObjects(), 0);
+    EXPECT_TRUE(CFwTestCtrl::FreedObjectsUntouched());
+}
+
+// A container's client and in-place site reduced to what a control calls;
+// it keeps the container's own idea of whether the control is in place.
+class InPlaceSite : public IOleClientSite, public IOleInPlaceSite {
+public:
+    explicit InPlaceSite(HWND parent) : m_parent(parent) {}
+    LONG refs = 1;
+    bool inPlace = false;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IOleClientSite) *ppv = static_cast<IOleClientSite*>(this);
+        else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *ppv = static_cast<IOleInPlaceSite*>(this);
+        else return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return (ULONG)--refs; }
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override { *m = nullptr; return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** c) override { *c = nullptr; return E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    STDMETHODIMP GetWindow(HWND* hwnd) override { *hwnd = m_parent; return S_OK; }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { inPlace = true; return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** f, IOleInPlaceUIWindow** d, LPRECT, LPRECT,
+                                  LPOLEINPLACEFRAMEINFO) override
+    {
+        *f = nullptr;
+        *d = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { inPlace = false; return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+private:
+    HWND m_parent;
+};
+
+TEST_F(Containment, LeavingInPlaceActivationTellsTheSite)
+{
+    enum Way { Deactivate, Close, ParentDestroyed };
+    for (Way way : {Deactivate, Close, ParentDestroyed}) {
+        CWnd parent;
+        ASSERT_TRUE(parent.CreateEx(0, nullptr, "parent", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 100), nullptr, 0));
+        InPlaceSite site(parent.GetSafeHwnd());
+        IOleObject* object = nullptr;
+        ASSERT_EQ(CoCreateInstance(CFwTestCtrl::guid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, (void**)&object),
+                  S_OK);
+        ASSERT_EQ(object->SetClientSite(&site), S_OK);
+        RECT rect = {0, 0, 50, 50};
+        ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, parent.GetSafeHwnd(), &rect), S_OK);
+        EXPECT_TRUE(site.inPlace);
+        IOleInPlaceObject* inPlace = nullptr;
+        ASSERT_EQ(object->QueryInterface(IID_IOleInPlaceObject, (void**)&inPlace), S_OK);
+        HWND window = nullptr;
+        EXPECT_EQ(inPlace->GetWindow(&window), S_OK);
+        switch (way) {
+        case Deactivate: EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK); break;
+        case Close: EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK); break;
+        case ParentDestroyed: parent.DestroyWindow(); break;
+        }
+        EXPECT_FALSE(site.inPlace) << "way " << way;
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+        EXPECT_EQ(site.refs, 1) << "way " << way;
+        inPlace->Release();
+        object->Release();
+        parent.DestroyWindow();
+    }
+}
+
+TEST_F(Containment, BindingToASecondSiteLetsGoOfTheFirst)
+{
+    fw::ControlSpec spec = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
+    fw::ControlSite* first = nullptr;
+    fw::ControlSite* second = nullptr;
+    ASSERT_EQ(fw::ControlSite::Create(spec, &first), S_OK);
+    ASSERT_EQ(fw::ControlSite::Create(spec, &second), S_OK);
+    // The proxy lives in storage the test owns, so a write after its end shows.
+    alignas(CWnd) unsigned char storage[sizeof(CWnd)];
+    CWnd* proxy = new (storage) CWnd;
+    proxy->AttachSite(first);
+    proxy->AttachSite(second);
+    EXPECT_EQ(first->Bound(), nullptr);
+    EXPECT_EQ(second->Bound(), proxy);
+    proxy->~CWnd();
+    memset(storage, 0xDD, sizeof storage);
+    for (fw::ControlSite* site : {first, second}) {
+        site->Destroy();
+        site->Release();
+    }
+    size_t written = 0;
+    for (unsigned char byte : storage) written += byte != 0xDD;
+    EXPECT_EQ(written, 0u) << "a site wrote through its pointer to the gone proxy";
+}
+
+TEST_F(Containment, SecondProxyBoundToOneSiteTakesItOver)
+{
+    fw::ControlSpec spec = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
+    fw::ControlSite* site = nullptr;
+    ASSERT_EQ(fw::ControlSite::Create(spec, &site), S_OK);
+    CWnd first, second;
+    first.AttachSite(site);
+    second.AttachSite(site);
+    // Otherwise the first would keep the site after it is gone.
+    EXPECT_EQ(first.GetControlUnknown(), nullptr);
+    EXPECT_EQ(first.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(site->Bound(), &second);
+    site->Destroy();
+    site->Release();
+    EXPECT_EQ(second.GetControlUnknown(), nullptr);
+}
+
+} // namespace
+
+// Every plain allocation of this test program passes here, so that a test can
+// see how much a load asked for; anything over 256 MiB is refused outright,
+// as a machine short of memory would.
+namespace {
+std::atomic<size_t> g_largestRequest{0};
+const size_t kRefusedRequest = 256u << 20;
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    size_t seen = g_largestRequest.load();
+    while (size > seen && !g_largestRequest.compare_exchange_weak(seen, size)) {
+    }
+    if (size > kRefusedRequest) throw std::bad_alloc();
+    void* p = std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+// The compiler cannot tell a replacement from a mismatch here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+#pragma GCC diagnostic pop
+
+namespace {
+
+TEST_F(Containment, StreamClaimingMoreThanItHoldsIsRefusedBeforeAllocating)
+{
+    const DWORD claims[] = {0x40000000u, 0xFFFFFFFFu, 3u /* one byte more than is there */};
+    for (DWORD claim : claims) {
+        IUnknown* control = NewTestControl();
+        ASSERT_NE(control, nullptr);
+        IPersistStreamInit* persist = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IPersistStreamInit, (void**)&persist), S_OK);
+        IDispatch* dispatch = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IDispatch, (void**)&dispatch), S_OK);
+        EXPECT_EQ(fw::InvokeDispatch(dispatch, 20, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, nullptr,
+                                     (const BYTE*)VTS_I2, 5),
+                  S_OK);
+
+        // Version, extent and Level 42 are read before the caption's length.
+        std::vector<BYTE> bytes = TestControlState(42);
+        memcpy(&bytes[14], &claim, sizeof claim);
+        IStream* stream = nullptr;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+        ASSERT_EQ(stream->Write(bytes.data(), (ULONG)bytes.size(), nullptr), S_OK);
+        LARGE_INTEGER zero = {};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+        g_largestRequest = 0;
+        EXPECT_EQ(persist->Load(stream), STG_E_READFAULT) << claim;
+        EXPECT_LT(g_largestRequest.load(), (size_t)(1u << 20)) << claim;
+        short level = -1;
+        EXPECT_EQ(fw::InvokeDispatch(dispatch, 20, DISPATCH_PROPERTYGET, VT_I2, &level, nullptr, (const BYTE*)VTS_NONE),
+                  S_OK);
+        EXPECT_EQ(level, 0) << "a failed load leaves the initial state, not part of the stream";
+        stream->Release();
+        dispatch->Release();
+        persist->Release();
+        control->Release();
+    }
 }
 
 } // namespace

@@ -91,4 +91,65 @@ TEST(DialogTemplate, MalformedInputIsACleanError)
     }
 }
 
+// A template without items whose title and font name are the raw words given
+// (a string with its terminating zero, or 0xFFFF and an ordinal).
+std::vector<uint8_t> HeaderOnly(bool extended, std::vector<uint16_t> title, std::vector<uint16_t> font)
+{
+    std::vector<uint8_t> b;
+    auto word = [&b](uint16_t w) {
+        b.push_back((uint8_t)(w & 0xFF));
+        b.push_back((uint8_t)(w >> 8));
+    };
+    auto dword = [&word](uint32_t d) {
+        word((uint16_t)(d & 0xFFFF));
+        word((uint16_t)(d >> 16));
+    };
+    const uint32_t style = DS_SETFONT | WS_POPUP;
+    if (extended) {
+        word(1);
+        word(0xFFFF);
+        dword(0);  // help id
+        dword(0);  // extended style
+        dword(style);
+    } else {
+        dword(style);
+        dword(0);
+    }
+    word(0);  // items
+    for (uint16_t v : {0, 0, 100, 50}) word(v);
+    word(0);  // menu
+    word(0);  // class
+    for (uint16_t w : title) word(w);
+    word(8);  // point size
+    if (extended) {
+        word(400);
+        b.push_back(0);  // italic
+        b.push_back(1);  // charset
+    }
+    for (uint16_t w : font) word(w);
+    return b;
+}
+
+TEST(DialogTemplate, TitleOrFontNameGivenAsAnOrdinalIsRefused)
+{
+    // The system reads both as strings: an ordinal there would be read differently.
+    const std::vector<uint16_t> text = {'A', 'b', 0}, ordinal = {0xFFFF, 7};
+    struct Case {
+        bool extended;
+        std::vector<uint16_t> title, font;
+        bool accepted;
+    } cases[] = {
+        {true, text, text, true},     {false, text, text, true},     {true, ordinal, text, false},
+        {false, ordinal, text, false}, {true, text, ordinal, false}, {false, text, ordinal, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = HeaderOnly(c.extended, c.title, c.font);
+        fw::SplitTemplate split;
+        std::string error;
+        EXPECT_EQ(fw::SplitDialogTemplate(bytes.data(), bytes.size(), &split, &error), c.accepted)
+            << "extended " << c.extended << " title " << c.title[0] << " font " << c.font[0];
+        EXPECT_EQ(error.empty(), c.accepted);
+    }
+}
+
 } // namespace

@@ -149,6 +149,18 @@ TEST_F(Dialog, CancelButtonEndsWithTwo)
     EXPECT_EQ(dialog.acceptedPoints, -1);
 }
 
+TEST_F(Dialog, SecondRunOfTheSameObjectBindsTheNewChildren)
+{
+    TestDialog dialog(kTestDialog);
+    for (int run = 0; run < 2; ++run) {
+        dialog.tabOrderKept = false;
+        std::thread person(Drive, &dialog, -1, IDCANCEL);
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        person.join();
+        EXPECT_TRUE(dialog.tabOrderKept) << "run " << run << ": the Accept button is bound to its live window";
+    }
+}
+
 TEST_F(Dialog, TemplateThatCannotBeCreatedReturnsNeitherOneNorTwo)
 {
     for (UINT id : {(UINT)kTestDialogUnknownControl, (UINT)kTestDialogWindowless, 999u}) {

@@ -150,6 +150,59 @@ TEST_F(Dispatch, ConversionFailureHasNoEffect)
     SysFreeString(V_BSTR(&text));
 }
 
+TEST_F(Dispatch, RangeIsCheckedThroughAReferenceToo)
+{
+    short minusOne = -1, fine = 300;
+    LONG tooBig = 70000;
+    VARIANT holder;
+    V_VT(&holder) = VT_I2;
+    V_I2(&holder) = -1;
+    struct Case {
+        VARTYPE vt;
+        void* ref;
+        HRESULT expected;
+        unsigned short count;  // after the call
+    } cases[] = {
+        {VT_I2 | VT_BYREF, &minusOne, DISP_E_OVERFLOW, 5},
+        {VT_I4 | VT_BYREF, &tooBig, DISP_E_OVERFLOW, 5},
+        {VT_VARIANT | VT_BYREF, &holder, DISP_E_OVERFLOW, 5},
+        {VT_I2 | VT_BYREF, &fine, S_OK, 300},
+    };
+    for (const Case& c : cases) {
+        proxy.InvokeHelper(12, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_UI2, 5);
+        VARIANT arg;
+        V_VT(&arg) = c.vt;
+        V_BYREF(&arg) = c.ref;
+        UINT argErr = 99;
+        EXPECT_EQ(Call(12, kMethod, {arg}, nullptr, nullptr, &argErr), c.expected) << c.vt;
+        if (FAILED(c.expected)) {
+            EXPECT_EQ(argErr, 0u);
+        }
+        unsigned short count = 0;
+        proxy.InvokeHelper(13, kMethod, VT_UI2, &count, (const BYTE*)VTS_NONE);
+        EXPECT_EQ(count, c.count) << c.vt;
+    }
+    EXPECT_EQ(minusOne, -1);
+    EXPECT_EQ(V_VT(&holder), VT_I2);
+}
+
+TEST_F(Dispatch, FailedCallLeavesTheCallersEmptyOutVariableAlone)
+{
+    VARIANT holder;
+    VariantInit(&holder);
+    VARIANT out;
+    V_VT(&out) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&out) = &holder;
+    VARIANT notANumber;
+    V_VT(&notANumber) = VT_BSTR;
+    V_BSTR(&notANumber) = SysAllocString(L"abc");
+    UINT argErr = 99;
+    EXPECT_EQ(Call(7, kMethod, {notANumber, out}, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 0u);
+    EXPECT_EQ(V_VT(&holder), VT_EMPTY);
+    SysFreeString(V_BSTR(&notANumber));
+}
+
 TEST_F(Dispatch, ExceptionBecomesDispException)
 {
     EXPECT_EQ(proxy.TryInvokeHelper(8, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_I2, 2), S_OK);
@@ -242,6 +295,49 @@ TEST_F(Dispatch, ResultIsLeftAloneOnFailure)
     std::string text = "untouched";
     EXPECT_EQ(proxy.TryInvokeHelper(8, kMethod, VT_BSTR, &text, (const BYTE*)VTS_I2, 9), DISP_E_EXCEPTION);
     EXPECT_EQ(text, "untouched");
+}
+
+} // namespace
+
+namespace {
+
+// A callee that only records the shape of the call it was given.
+class RecordingDispatch : public IDispatch {
+public:
+    UINT cArgs = 99, cNamedArgs = 99;
+    DISPID named = 0;
+    STDMETHODIMP QueryInterface(REFIID, void** ppv) override { *ppv = nullptr; return E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* dp, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        cArgs = dp->cArgs;
+        cNamedArgs = dp->cNamedArgs;
+        named = dp->cNamedArgs ? dp->rgdispidNamedArgs[0] : 0;
+        return S_OK;
+    }
+};
+
+TEST(DispatchCaller, PropertyPutNamesOnlyAnArgumentThatIsThere)
+{
+    struct Case {
+        const char* params;
+        UINT cArgs, cNamedArgs;
+    } cases[] = {{VTS_I2, 1, 1}, {VTS_NONE, 0, 0}};
+    for (const Case& c : cases) {
+        RecordingDispatch callee;
+        EXPECT_EQ(fw::InvokeDispatch(&callee, 20, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, nullptr,
+                                     (const BYTE*)c.params, 7),
+                  S_OK);
+        EXPECT_EQ(callee.cArgs, c.cArgs);
+        EXPECT_EQ(callee.cNamedArgs, c.cNamedArgs);
+        if (c.cNamedArgs) {
+            EXPECT_EQ(callee.named, DISPID_PROPERTYPUT);
+        }
+    }
 }
 
 } // namespace

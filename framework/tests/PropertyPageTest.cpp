@@ -55,4 +55,29 @@ TEST_F(PropertyPage, ControlNamesItsPages)
     control->Release();
 }
 
+// A page whose template hosts a control that cannot be created.
+class PageWithMissingControl : public COlePropertyPage {
+public:
+    PageWithMissingControl() : COlePropertyPage(kTestPropPageUnknownControl, kTestPropPageCaption) {}
+    HRESULT STDMETHODCALLTYPE GetClassID(LPCLSID clsid) override
+    {
+        *clsid = CLSID_NULL;
+        return S_OK;
+    }
+};
+
+TEST_F(PropertyPage, PageWhoseControlCannotBeCreatedDoesNotActivate)
+{
+    IPropertyPage* page = new PageWithMissingControl;
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "pages", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 200), nullptr, 0));
+    RECT rect = {0, 0, 300, 100};
+    EXPECT_EQ(page->Activate(host.GetSafeHwnd(), &rect, TRUE), E_FAIL);
+    EXPECT_EQ(GetWindow(host.GetSafeHwnd(), GW_CHILD), nullptr) << "no page window left in the host";
+    EXPECT_EQ(page->Show(SW_SHOW), E_UNEXPECTED);
+    EXPECT_EQ(page->Deactivate(), E_UNEXPECTED);
+    page->Release();
+    host.DestroyWindow();
+}
+
 } // namespace

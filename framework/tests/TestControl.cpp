@@ -1,5 +1,9 @@
 #include "TestControl.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
 // Defined here rather than taken from FwTestLib_i.c so the control links into
 // any module on its own.
 static const GUID kLibId = {0x7fe8a03d, 0xcbb4, 0x408c, {0x9b, 0xcd, 0x25, 0x98, 0x17, 0x95, 0x35, 0x34}};
@@ -45,6 +49,65 @@ BOOL CFwTestCtrl::CFwTestCtrlFactory::UpdateRegistry(BOOL bRegister)
         return AfxOleRegisterControlClass(AfxGetInstanceHandle(), m_clsid, m_lpszProgID, kTestTypeName, kTestBitmap,
                                           afxRegApartmentThreading, kTestMiscStatus, kLibId, 1, 0);
     return AfxOleUnregisterClass(m_clsid, m_lpszProgID);
+}
+
+namespace {
+const unsigned char kFreedPattern = 0xDD;
+struct FreedBlock {
+    unsigned char* bytes;
+    size_t size;
+};
+std::vector<FreedBlock>& FreedBlocks()
+{
+    static std::vector<FreedBlock> blocks;
+    return blocks;
+}
+bool Untouched(const FreedBlock& block)
+{
+    for (size_t i = 0; i < block.size; ++i)
+        if (block.bytes[i] != kFreedPattern) return false;
+    return true;
+}
+} // namespace
+
+void* CFwTestCtrl::operator new(std::size_t size)
+{
+    void* p = std::malloc(size);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+void* CFwTestCtrl::operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return std::malloc(size);
+}
+
+void CFwTestCtrl::operator delete(void* p, std::size_t size) noexcept
+{
+    if (!p) return;
+    std::memset(p, kFreedPattern, size);
+    std::vector<FreedBlock>& blocks = FreedBlocks();
+    if (blocks.size() >= 64) {  // a module nobody checks (the registrable one) stays bounded
+        std::free(blocks.front().bytes);
+        blocks.erase(blocks.begin());
+    }
+    blocks.push_back({static_cast<unsigned char*>(p), size});
+}
+
+void CFwTestCtrl::operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);  // only when the constructor threw: never used as an object
+}
+
+bool CFwTestCtrl::FreedObjectsUntouched()
+{
+    bool untouched = true;
+    for (const FreedBlock& block : FreedBlocks()) {
+        untouched = untouched && Untouched(block);
+        std::free(block.bytes);
+    }
+    FreedBlocks().clear();
+    return untouched;
 }
 
 CFwTestCtrl::CFwTestCtrl()

@@ -3,6 +3,9 @@
 // window that counts mouse strokes.
 #pragma once
 
+#include <cstddef>
+#include <new>
+
 #include "Framework.h"
 #include "TestIds.h"
 
@@ -13,6 +16,16 @@ public:
 
     void DoPropExchange(CPropExchange* px) override;
     void OnDraw(CDC* dc, const CRect& bounds, const CRect& invalid) override;
+
+    // Freed controls are kept filled with a pattern instead of going back to
+    // the heap, so that a write through a stale pointer is seen, not silent.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* p, std::size_t size) noexcept;
+    static void operator delete(void* p, const std::nothrow_t&) noexcept;
+    // True when no freed control was written to since the last call; the
+    // kept blocks are released.
+    static bool FreedObjectsUntouched();
 
     DECLARE_OLECREATE_EX(CFwTestCtrl)
     DECLARE_OLETYPELIB(CFwTestCtrl)

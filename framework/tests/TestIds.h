@@ -6,6 +6,7 @@
 #define kTestPageName 2
 #define kTestBitmap 1
 #define kTestPropPageTemplate 200
+#define kTestPropPageUnknownControl 201
 #define kTestPropPageCaption 200
 #define kTestDialog 100
 #define kTestDialogUnknownControl 101

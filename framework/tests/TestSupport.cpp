@@ -36,6 +36,7 @@ void FrameworkTest::TearDown()
 {
     PumpMessages(0);
     testsupport::ExpectNoFrameworkObjectsAlive();
+    EXPECT_TRUE(CFwTestCtrl::FreedObjectsUntouched()) << "a test control was written to after it was freed";
     const std::set<HWND> after = ProcessWindows();
     const std::set<HWND> added = WindowsNotIn(after, m_windowsBefore);
     const std::set<HWND> removed = WindowsNotIn(m_windowsBefore, after);
