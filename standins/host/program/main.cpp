@@ -2,6 +2,7 @@
 // registered. Exit code 0 only when the whole start-up and unload went through.
 #include <iostream>
 
+#include "HostApartment.h"
 #include "RegistrationReport.h"
 
 int wmain(int argc, wchar_t** argv)
@@ -10,6 +11,7 @@ int wmain(int argc, wchar_t** argv)
         std::cerr << "usage: penvane-host <plug-in file>\n";
         return 2;
     }
+    standin::HostApartment apartment;
     standin::HostStandin host;
     return standin::ReportRegistration(host, argv[1], std::cout) ? 0 : 1;
 }
