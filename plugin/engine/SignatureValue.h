@@ -21,7 +21,7 @@ constexpr uint32_t kMaxPayloadLength = 0xFFFF;   // what two length bytes can st
 // Hands over the certificate, runs a capture, writes the outcome code (0
 // failed, 2 or 1 after "SaveAs") and the "Reason", "Name", "Location" and
 // "ContactInfo" entries.
-void FillSignatureProperties(HandlerEngine& engine, const SigningParams& params);
+void FillSignatureProperties(HandlerEngine& engine, SigningParams params);
 
 // The "SaveAs" setting, read afresh: true unless it is 0.
 bool ReadSaveAsSetting();
@@ -30,7 +30,7 @@ bool ReadSaveAsSetting();
 // when the request failed: a payload beyond 65535 bytes (nothing is taken or
 // handed over, the size answered is 0), host memory refused, or a payload
 // that could not be built (the host then gets the header and zero bytes).
-bool ProduceSignatureValue(HandlerEngine& engine, SignatureValueRequest& request);
+bool ProduceSignatureValue(HandlerEngine& engine, SignatureValueRequest request);
 
 // Writes the captured signature, keyed with the request's digest, into the
 // `payloadLength` bytes at `payload`, and releases the captured signature.
