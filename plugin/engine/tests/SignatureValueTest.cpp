@@ -3,6 +3,7 @@
 #include "CQuillix.h"
 #include "HexText.h"
 #include "HostStrings.h"
+#include "SignatureCapture.h"
 #include "SignatureValidation.h"
 #include "SignatureValue.h"
 #include "SigningTestSupport.h"

@@ -35,7 +35,7 @@ TEST_F(SigningFlow, CaptureValueValidationAndAppearance)
     ASSERT_NE(reason, nullptr);
     EXPECT_EQ(reason->kind, standin::BagEntryKind::Text);
     EXPECT_EQ(host.bags().TextOf(request->propertiesBag, "Reason"), "I approve this document");
-    EXPECT_EQ(host.bags().StringOf(request->propertiesBag, "Name"), "");
+    EXPECT_EQ(host.bags().StringOf(request->propertiesBag, "Name"), "Unknown");   // the control's own name
     EXPECT_EQ(host.bags().StringOf(request->propertiesBag, "Location"), "Berlin");
     EXPECT_EQ(host.bags().StringOf(request->propertiesBag, "ContactInfo"), "signer@example.org");
 
