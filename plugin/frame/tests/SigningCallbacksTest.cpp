@@ -2,28 +2,12 @@
 // answers that need no capture: texts, layers, and requests that cannot be met.
 #include <cstring>
 
+#include "HostRecord.h"
 #include "LoadedPlugin.h"
 
 namespace {
 
-// A request record as the host lays it out: zeroed, fields at byte offsets.
-class HostRecord {
-public:
-    explicit HostRecord(size_t size) : m_bytes(size, 0) {}
-    template <typename T>
-    void Set(size_t offset, T value) { std::memcpy(m_bytes.data() + offset, &value, sizeof value); }
-    template <typename T>
-    T Get(size_t offset) const
-    {
-        T value;
-        std::memcpy(&value, m_bytes.data() + offset, sizeof value);
-        return value;
-    }
-    void* data() { return m_bytes.data(); }
-
-private:
-    std::vector<unsigned char> m_bytes;
-};
+using standin::HostRecord;
 
 TEST_F(LoadedPlugin, ValidityTextsAreMadeInsideTheHostsScope)
 {
@@ -88,10 +72,10 @@ TEST_F(LoadedPlugin, AValueThatIsNotOursLeavesTheResultsAlone)
     const unsigned char notOurs[] = {0x30, 0x82, 0x00, 0x02, 0xAB, 0xCD};
     standin::ASCab results = host.bags().Create();
     HostRecord request(0x40);
-    request.Set(0x10, digest);
-    request.Set(0x18, notOurs);
-    request.Set<uint32_t>(0x20, sizeof notOurs);
-    request.Set(0x38, results);
+    request.Put<const void*>(0x10, digest);
+    request.Put<const void*>(0x18, notOurs);
+    request.Put<uint32_t>(0x20, sizeof notOurs);
+    request.Put(0x38, results);
     EXPECT_EQ(handler.Validate(nullptr, request.data()), 1);
     EXPECT_TRUE(host.bags().Keys(results).empty());
     host.bags().Destroy(results);
@@ -101,8 +85,8 @@ TEST_F(LoadedPlugin, ValueSizeWithoutACaptureIsTheHeaderAlone)
 {
     standin::RegisteredHandler& handler = Started();
     HostRecord request(0x40);
-    request.Set<uint16_t>(0x20, 0);        // size only
-    request.Set<uint64_t>(0x28, 0x5A5A);   // left as the host set it
+    request.Put<uint16_t>(0x20, 0);        // size only
+    request.Put<uint64_t>(0x28, 0x5A5A);   // left as the host set it
     EXPECT_EQ(handler.SignatureValue(nullptr, request.data()), 1);
     EXPECT_EQ(request.Get<uint32_t>(0x30), 4u);
     EXPECT_EQ(request.Get<uint64_t>(0x28), 0x5A5Au);
@@ -113,7 +97,7 @@ TEST_F(LoadedPlugin, AppearanceObjectForADocumentTheHostDoesNotKnowIsTheNullObje
     standin::RegisteredHandler& handler = Started();
     HostRecord request(0x40);
     int unknownDocument = 0;
-    request.Set<void*>(0x10, &unknownDocument);
+    request.Put<void*>(0x10, &unknownDocument);
     standin::CosObj object = {0x5A5A, 0x5A5A};
     EXPECT_EQ(handler.AppearanceObject(nullptr, &object, request.data(), 0), 1);
     EXPECT_EQ(host.cos().TypeOf(object), standin::kCosNull);
