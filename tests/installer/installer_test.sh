@@ -2,7 +2,7 @@
 # Installs and removes PenvaneSetup.msi under Wine, in a prefix of its own
 # (BUILD/installer/wineprefix: installing changes the machine, and the other
 # tests share BUILD/wineprefix).
-#   tests/installer/installer_test.sh BUILD_DIR
+#   tests/installer/installer_test.sh BUILD_DIR [REGDUMP_EXE]
 # Two rounds:
 #  1. an older package installs into the PDF application's plug-in folder
 #     found under App Paths; the current one replaces it in place with
@@ -17,6 +17,7 @@
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?build directory}" && pwd)
+regdump=${2:-$build/tests/installer/regdump.exe}
 work=$build/installer
 prefix=$work/wineprefix
 here=$root/tests/installer
@@ -65,26 +66,36 @@ registry_snapshot() {
   penvane_wine_up "$build" "$prefix" 2>/dev/null
 }
 
-# Everything the control's (and the stand-in's) registration consists of, one
-# "reg query /s" per key in one process, with the module's folder and path
-# replaced by placeholders so that two installations compare.
-control_keys='CLSID\{ABD79AE3-DE31-44F1-B4B6-F8844BF79039} CLSID\{C36A975C-6BE5-4ABD-B0AB-F35D2B4D0054} PENVANEPDF.PenvanePdfCtrl PENVANEPDF.PenvanePdfCtrl.1 TypeLib\{C887F57A-C2C3-4AB5-874D-B5CCD0ABE646} Interface\{1379F8E9-9ED4-4F57-89C1-72ED6AA140B5} Interface\{41C3CEA5-0EA4-4F97-A2FF-36243E48FC19} "Component Categories\{7DD95801-9882-11CF-9FA9-00AA006C42C4}" "Component Categories\{7DD95802-9882-11CF-9FA9-00AA006C42C4}"'
-pad_keys='CLSID\{D5A47061-AEE9-496B-B4A3-A8A794CF5AD0} QUILLIX.QuillixCtrl QUILLIX.QuillixCtrl.1 TypeLib\{0E190FAA-E671-4CEC-96E6-01E16B18F7E8} Interface\{8934A72C-55B0-4D8C-8AB4-9A8842FD720D} Interface\{C921158F-E44B-4E30-876B-9460597C6A53}'
-registration() {  # registration DIR KEYS...: DIR is the module's folder as Windows sees it
-  local dir=$1 cmd="" k; shift
-  for k in "$@"; do cmd="$cmd & reg query \"HKLM\\Software\\Classes\\$k\" /s"; done
-  win cmd /c "echo.${cmd}" | sed -e 's/[[:space:]]*$//' -e '/^$/d' |
-    awk -v dir="$dir" '{ i = index(tolower($0), tolower(dir)); if (i) $0 = substr($0, 1, i - 1) "<DIR>" substr($0, i + length(dir)); print }' |
+# Everything the control's (and the stand-in's) registration consists of,
+# read by regdump.exe, with the module's folder replaced by a placeholder so
+# that two installations compare.
+control_keys=('CLSID\{ABD79AE3-DE31-44F1-B4B6-F8844BF79039}' 'CLSID\{C36A975C-6BE5-4ABD-B0AB-F35D2B4D0054}'
+  'PENVANEPDF.PenvanePdfCtrl' 'PENVANEPDF.PenvanePdfCtrl.1' 'TypeLib\{C887F57A-C2C3-4AB5-874D-B5CCD0ABE646}'
+  'Interface\{1379F8E9-9ED4-4F57-89C1-72ED6AA140B5}' 'Interface\{41C3CEA5-0EA4-4F97-A2FF-36243E48FC19}'
+  'Component Categories\{7DD95801-9882-11CF-9FA9-00AA006C42C4}' 'Component Categories\{7DD95802-9882-11CF-9FA9-00AA006C42C4}')
+pad_keys=('CLSID\{D5A47061-AEE9-496B-B4A3-A8A794CF5AD0}' 'QUILLIX.QuillixCtrl' 'QUILLIX.QuillixCtrl.1'
+  'TypeLib\{0E190FAA-E671-4CEC-96E6-01E16B18F7E8}' 'Interface\{8934A72C-55B0-4D8C-8AB4-9A8842FD720D}'
+  'Interface\{C921158F-E44B-4E30-876B-9460597C6A53}')
+dump() { win "$regdump" "$@"; }
+registration() {  # registration DIR KEY...: DIR is the module's folder as Windows sees it
+  local k keys=()
+  export MODULE_DIR=$1; shift
+  for k in "$@"; do keys+=("Software\\Classes\\$k"); done
+  dump "${keys[@]}" |
+    awk '{ d = tolower(ENVIRON["MODULE_DIR"]); i = index(tolower($0), d)
+           if (i) $0 = substr($0, 1, i - 1) "<DIR>" substr($0, i + length(d)); print }' |
     sed -e 's/<DIR>\\*$/<DIR>/'
+}
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall'
+installed_products() { dump "$uninstall_key\\$old_code" "$uninstall_key\\$new_code"; }
+arp_value() {  # arp_value LISTING PRODUCTCODE NAME: one value of the product's entry
+  awk -F'\t' -v code="$2" -v name="$3" \
+    'index($1, code) && index($2, name "=") == 1 { print substr($2, length(name) + 2) }' <<<"$1"
 }
 
 scripted() { win cscript //nologo "$(winepath -w "$here/create_controls.js")" "$@"; }
 msi() { wine msiexec "$@" /qn </dev/null >/dev/null 2>&1; }
 timed_msi() { local t=$SECONDS; msi "$@"; local rc=$?; echo "   msiexec $1 took $((SECONDS - t)) s"; return $rc; }
-arp_value() {  # arp_value PRODUCTCODE NAME
-  win reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /v "$2" |
-    awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
-}
 
 # --- baseline: what the modules' own registration writes --------------------
 step "self-registration of the built modules, for comparison"
@@ -92,11 +103,14 @@ ocx_dir=$(winepath -w "$build/control")
 pad_dir=$(winepath -w "$build/standins/quillix")
 win regsvr32 /s "$ocx_dir\\PenvanePdf.OCX"
 win regsvr32 /s "$pad_dir\\quillix.dll"
-eval "set -- $control_keys"; self_control=$(registration "$ocx_dir" "$@")
-eval "set -- $pad_keys"; self_pad=$(registration "$pad_dir" "$@")
+self_control=$(registration "$ocx_dir" "${control_keys[@]}")
+self_pad=$(registration "$pad_dir" "${pad_keys[@]}")
 win regsvr32 /s /u "$ocx_dir\\PenvanePdf.OCX"
 win regsvr32 /s /u "$pad_dir\\quillix.dll"
-[ -n "$self_control" ] && [ -n "$self_pad" ] || fail "self-registration wrote nothing to compare with"
+echo "$self_control" > "$work/registration-self.txt"
+echo "$self_pad" >> "$work/registration-self.txt"
+grep -q 'InprocServer32	@=<DIR>\\PenvanePdf.OCX' <<<"$self_control" && grep -q 'InprocServer32	@=<DIR>\\quillix.dll' <<<"$self_pad" ||
+  fail "self-registration wrote nothing to compare with"
 
 # The PDF application, as far as the installer sees it: a folder under App Paths.
 mkdir -p "$drive/Host"
@@ -114,7 +128,8 @@ step "older package $old_version, plug-in folder from App Paths"
 check "older package installs" timed_msi /i "$(winepath -w "$work/PenvaneSetup-old.msi")"
 check "plug-in in the application's plug-in folder" test -f "$drive/Host/Plug-ins/PenvanePlus.api"
 check "settings file installed with the defaults" cmp -s "$ini" "$root/installer/PenvanePdf.ini"
-check "listed as installed, version $old_version" test "$(arp_value "$old_code" DisplayVersion)" = "$old_version"
+products=$(installed_products)
+check "listed as installed, version $old_version" test "$(arp_value "$products" "$old_code" DisplayVersion)" = "$old_version"
 # The user edits the settings file.
 printf '[PenvanePdf]\r\nMinPoints=3\r\n' > "$ini"
 edited=$(cat "$ini")
@@ -125,11 +140,17 @@ check "plug-in where PLUGINDIR says" cmp -s "$drive/Apps/Reader/plug_ins/Penvane
 check "older plug-in gone" test ! -e "$drive/Host/Plug-ins/PenvanePlus.api"
 check "control module under Program Files" cmp -s "$appdir/PenvanePdf.OCX" "$build/control/PenvanePdf.OCX"
 check "no pad stand-in by default" test ! -e "$appdir/quillix.dll"
+for f in "$appdir/PenvanePdf.OCX" "$drive/Apps/Reader/plug_ins/PenvanePlus.api"; do
+  check "$(basename "$f") carries product version $version" \
+    test "$(strings -el "$f" | grep -A1 -x ProductVersion | tail -n1)" = "$version"
+done
 check "edited settings file not overwritten" test "$(cat "$ini")" = "$edited"
-check "older version no longer listed" test -z "$(arp_value "$old_code" DisplayName)"
-check "listed as Penvane $version by Orvel" test \
-  "$(arp_value "$new_code" DisplayName)|$(arp_value "$new_code" DisplayVersion)|$(arp_value "$new_code" Publisher)" = "Penvane|$version|Orvel"
-eval "set -- $control_keys"; installed=$(registration 'C:\Program Files\Penvane' "$@")
+products=$(installed_products)
+check "older version no longer listed" test -z "$(arp_value "$products" "$old_code" DisplayName)"
+check "listed as Penvane $version by Orvel" test "$(arp_value "$products" "$new_code" DisplayName)|$(arp_value \
+  "$products" "$new_code" DisplayVersion)|$(arp_value "$products" "$new_code" Publisher)" = "Penvane|$version|Orvel"
+installed=$(registration 'C:\Program Files\Penvane' "${control_keys[@]}")
+echo "$installed" > "$work/registration-installed.txt"
 if [ "$installed" = "$self_control" ]; then echo "ok: registration equals the module's own"
 else fail "registration differs from the module's own (< module, > installer):"; diff <(echo "$self_control") <(echo "$installed"); fi
 out=$(scripted PENVANEPDF.PenvanePdfCtrl.1 QUILLIX.QuillixCtrl.1)
@@ -142,7 +163,7 @@ check "removal succeeds" timed_msi /x "$(winepath -w "$work/PenvaneSetup.msi")"
 check "plug-in removed" test ! -e "$drive/Apps/Reader/plug_ins/PenvanePlus.api"
 check "control module removed" test ! -e "$appdir/PenvanePdf.OCX"
 check "edited settings file kept" test "$(cat "$ini" 2>/dev/null)" = "$edited"
-check "no longer listed" test -z "$(arp_value "$new_code" DisplayName)"
+check "no longer listed" test -z "$(arp_value "$(installed_products)" "$new_code" DisplayName)"
 out=$(scripted PENVANEPDF.PenvanePdfCtrl.1)
 check "the control is no longer creatable" grep -qx 'PENVANEPDF.PenvanePdfCtrl.1 error [0-9a-f]*' <<<"$out"
 
@@ -154,7 +175,8 @@ check "installs with ADDLOCAL=PadStandIn" timed_msi /i "$(winepath -w "$work/Pen
 check "plug-in in the fallback folder" test -f "$appdir/Plug-ins/PenvanePlus.api"
 check "settings file installed where none was" cmp -s "$ini" "$root/installer/PenvanePdf.ini"
 check "stand-in under Program Files" cmp -s "$appdir/quillix.dll" "$build/standins/quillix/quillix.dll"
-eval "set -- $pad_keys"; installed=$(registration 'C:\Program Files\Penvane' "$@")
+installed=$(registration 'C:\Program Files\Penvane' "${pad_keys[@]}")
+echo "$installed" >> "$work/registration-installed.txt"
 if [ "$installed" = "$self_pad" ]; then echo "ok: stand-in registration equals its own"
 else fail "stand-in registration differs (< module, > installer):"; diff <(echo "$self_pad") <(echo "$installed"); fi
 out=$(scripted PENVANEPDF.PenvanePdfCtrl.1 QUILLIX.QuillixCtrl.1)
