@@ -2,12 +2,13 @@
 # Installs and removes PenvaneSetup.msi under Wine, in a prefix of its own
 # (BUILD/installer/wineprefix: installing changes the machine, and the other
 # tests share BUILD/wineprefix).
-#   tests/installer/installer_test.sh BUILD_DIR [REGDUMP_EXE]
+#   tests/installer/installer_test.sh BUILD_DIR [REGDUMP_EXE [HOST_EXE]]
 # Two rounds:
 #  1. an older package installs into the PDF application's plug-in folder
 #     found under App Paths; the current one replaces it in place with
 #     PLUGINDIR set; registration equals the modules' own DllRegisterServer;
-#     a script creates the control; the pad stand-in is absent; removal takes
+#     a script creates the control; the host program loads the installed
+#     plug-in; the pad stand-in is absent; removal takes
 #     the files away and keeps the settings file the user edited;
 #  2. the current package with the stand-in feature, no plug-in folder given
 #     or found: the documented fallback; the stand-in is registered; removal.
@@ -18,6 +19,7 @@ set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?build directory}" && pwd)
 regdump=${2:-$build/tests/installer/regdump.exe}
+host_program=${3:-$build/standins/host/program/penvane-host.exe}
 work=$build/installer
 prefix=$work/wineprefix
 here=$root/tests/installer
@@ -47,6 +49,7 @@ if [ -e "$work/dirty" ]; then rm -rf "$prefix" "$work/dirty"; fi
 # This script's own display and server; the caller's are left alone.
 penvane_wine_up "$build" "$prefix" || exit 1
 trap penvane_wine_down EXIT
+trap 'exit 1' TERM INT  # a ctest timeout still brings Wine and Xvfb down
 drive=$prefix/drive_c
 ini=$drive/windows/PenvanePdf.ini
 appdir="$drive/Program Files/Penvane"
@@ -157,6 +160,9 @@ out=$(scripted PENVANEPDF.PenvanePdfCtrl.1 QUILLIX.QuillixCtrl.1)
 check "a script creates the control" grep -qx 'PENVANEPDF.PenvanePdfCtrl.1 created' <<<"$out"
 check "the stand-in is not registered" grep -qx 'QUILLIX.QuillixCtrl.1 error [0-9a-f]*' <<<"$out"
 check "script ran to its end" grep -qx 'END OF SCRIPT' <<<"$out"
+out=$(win "$host_program" 'C:\Apps\Reader\plug_ins\PenvanePlus.api')
+check "the host program loads the installed plug-in" grep -qx 'result: ok' <<<"$out"
+check "and its handler registers" grep -qx 'handler: Orvel.PenvanePlus' <<<"$out"
 
 step "removal"
 check "removal succeeds" timed_msi /x "$(winepath -w "$work/PenvaneSetup.msi")"
