@@ -98,6 +98,7 @@ arp_value() {  # arp_value LISTING PRODUCTCODE NAME: one value of the product's 
 
 scripted() { win cscript //nologo "$(winepath -w "$here/create_controls.js")" "$@"; }
 msi() { wine msiexec "$@" /qn </dev/null >/dev/null 2>&1; }
+refused() { ! msi "$@"; }
 timed_msi() { local t=$SECONDS; msi "$@"; local rc=$?; echo "   msiexec $1 took $((SECONDS - t)) s"; return $rc; }
 
 # --- baseline: what the modules' own registration writes --------------------
@@ -163,6 +164,9 @@ check "script ran to its end" grep -qx 'END OF SCRIPT' <<<"$out"
 out=$(win "$host_program" 'C:\Apps\Reader\plug_ins\PenvanePlus.api')
 check "the host program loads the installed plug-in" grep -qx 'result: ok' <<<"$out"
 check "and its handler registers" grep -qx 'handler: Orvel.PenvanePlus' <<<"$out"
+
+check "the older package refuses to install over it" refused /i "$(winepath -w "$work/PenvaneSetup-old.msi")"
+check "and the current one stays" test "$(arp_value "$(installed_products)" "$new_code" DisplayVersion)" = "$version"
 
 step "removal"
 check "removal succeeds" timed_msi /x "$(winepath -w "$work/PenvaneSetup.msi")"
