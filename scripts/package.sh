@@ -22,9 +22,12 @@ while [ $# -gt 0 ]; do
     *) echo "package.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
-case $version in
-  *[!0-9.]*|.*|*.|*..*) echo "package.sh: bad version '$version'" >&2; exit 2 ;;
-esac
+# Windows Installer reads major.minor.build[.revision] with major and minor
+# up to 255 and build up to 65535; a larger number silently compares wrong.
+if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)(\.[0-9]+)?$ ]] ||
+   [ "${BASH_REMATCH[1]}" -gt 255 ] || [ "${BASH_REMATCH[2]}" -gt 255 ] || [ "${BASH_REMATCH[3]}" -gt 65535 ]; then
+  echo "package.sh: bad version '$version' (major.minor.build[.revision], at most 255.255.65535)" >&2; exit 2
+fi
 
 for f in plugin/PenvanePlus.api control/PenvanePdf.OCX standins/quillix/quillix.dll; do
   if [ ! -f "$build/$f" ]; then
