@@ -139,12 +139,12 @@ printf '[PenvanePdf]\r\nMinPoints=3\r\n' > "$ini"
 edited=$(cat "$ini")
 
 step "current package $version over it, PLUGINDIR set"
-check "current package installs" timed_msi /i "$(winepath -w "$work/PenvaneSetup.msi")" 'PLUGINDIR=C:\Apps\Reader\plug_ins'
-check "plug-in where PLUGINDIR says" cmp -s "$drive/Apps/Reader/plug_ins/PenvanePlus.api" "$build/plugin/PenvanePlus.api"
+check "current package installs" timed_msi /i "$(winepath -w "$work/PenvaneSetup.msi")" 'PLUGINDIR=C:\Apps\PdfHost\Plug-ins'
+check "plug-in where PLUGINDIR says" cmp -s "$drive/Apps/PdfHost/Plug-ins/PenvanePlus.api" "$build/plugin/PenvanePlus.api"
 check "older plug-in gone" test ! -e "$drive/Host/Plug-ins/PenvanePlus.api"
 check "control module under Program Files" cmp -s "$appdir/PenvanePdf.OCX" "$build/control/PenvanePdf.OCX"
 check "no pad stand-in by default" test ! -e "$appdir/quillix.dll"
-for f in "$appdir/PenvanePdf.OCX" "$drive/Apps/Reader/plug_ins/PenvanePlus.api"; do
+for f in "$appdir/PenvanePdf.OCX" "$drive/Apps/PdfHost/Plug-ins/PenvanePlus.api"; do
   check "$(basename "$f") carries product version $version" \
     test "$(strings -el "$f" | grep -A1 -x ProductVersion | tail -n1)" = "$version"
 done
@@ -161,7 +161,7 @@ out=$(scripted PENVANEPDF.PenvanePdfCtrl.1 QUILLIX.QuillixCtrl.1)
 check "a script creates the control" grep -qx 'PENVANEPDF.PenvanePdfCtrl.1 created' <<<"$out"
 check "the stand-in is not registered" grep -qx 'QUILLIX.QuillixCtrl.1 error [0-9a-f]*' <<<"$out"
 check "script ran to its end" grep -qx 'END OF SCRIPT' <<<"$out"
-out=$(win "$host_program" 'C:\Apps\Reader\plug_ins\PenvanePlus.api')
+out=$(win "$host_program" 'C:\Apps\PdfHost\Plug-ins\PenvanePlus.api')
 check "the host program loads the installed plug-in" grep -qx 'result: ok' <<<"$out"
 check "and its handler registers" grep -qx 'handler: Orvel.PenvanePlus' <<<"$out"
 
@@ -170,7 +170,7 @@ check "and the current one stays" test "$(arp_value "$(installed_products)" "$ne
 
 step "removal"
 check "removal succeeds" timed_msi /x "$(winepath -w "$work/PenvaneSetup.msi")"
-check "plug-in removed" test ! -e "$drive/Apps/Reader/plug_ins/PenvanePlus.api"
+check "plug-in removed" test ! -e "$drive/Apps/PdfHost/Plug-ins/PenvanePlus.api"
 check "control module removed" test ! -e "$appdir/PenvanePdf.OCX"
 check "edited settings file kept" test "$(cat "$ini" 2>/dev/null)" = "$edited"
 check "no longer listed" test -z "$(arp_value "$(installed_products)" "$new_code" DisplayName)"
