@@ -66,3 +66,6 @@ endfunction()
 if(WIN32)
   include(PenvaneWidl)
 endif()
+
+# The product version (file VERSION) for the resource scripts.
+include(PenvaneVersion)

@@ -1,5 +1,8 @@
 # Wine environment shared by the tests, the demo and CI.  Source it, then:
-#   penvane_wine_up BUILD_DIR     private prefix in BUILD_DIR/wineprefix, Xvfb on a
+#   penvane_wine_up BUILD_DIR [PREFIX]
+#                                 private prefix in BUILD_DIR/wineprefix (or in
+#                                 PREFIX: a test that changes the machine, such
+#                                 as the installer's, keeps its own), Xvfb on a
 #                                 free display, virtual desktop, warm wineserver
 #   penvane_wine_down             stops what penvane_wine_up started, by PID
 # Everything a wine process needs is exported: WINEPREFIX, WINEDEBUG, DISPLAY.
@@ -53,10 +56,11 @@ _penvane_init_prefix() {
 }
 
 penvane_wine_up() {
-  local build=${1:?build directory}
+  local build=${1:?build directory} prefix=${2:-}
   mkdir -p "$build"
   export WINEPREFIX
-  WINEPREFIX=$(cd "$build" && pwd)/wineprefix
+  WINEPREFIX=${prefix:-$(cd "$build" && pwd)/wineprefix}
+  mkdir -p "$WINEPREFIX" && WINEPREFIX=$(cd "$WINEPREFIX" && pwd)
   export WINEDEBUG=-all
   export WINEARCH=win64
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

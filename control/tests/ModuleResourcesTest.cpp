@@ -13,6 +13,7 @@
 #include "ControlTestSupport.h"
 #include "PenvanePdfCtrl.h"
 #include "PenvanePdfIds.h"
+#include "PenvaneVersion.h"
 
 namespace {
 
@@ -229,9 +230,11 @@ TEST_F(ModuleFile, StringsBitmapVersionAndManifest)
     ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", &fixedPtr, &len));
     VS_FIXEDFILEINFO fixed;
     memcpy(&fixed, fixedPtr, sizeof fixed);
-    EXPECT_EQ(fixed.dwFileVersionMS, 0x00050000u);
-    EXPECT_EQ(fixed.dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed.dwProductVersionMS, 0x00050000u);
+    // The product version of the file VERSION (5.0.0.0 as released).
+    const DWORD v[] = {PENVANE_VERSION_NUMBERS};
+    EXPECT_EQ(fixed.dwFileVersionMS, v[0] << 16 | v[1]);
+    EXPECT_EQ(fixed.dwFileVersionLS, v[2] << 16 | v[3]);
+    EXPECT_EQ(fixed.dwProductVersionMS, v[0] << 16 | v[1]);
     EXPECT_EQ(fixed.dwFileType, (DWORD)VFT_DLL);
     struct {
         const wchar_t* key;
@@ -241,8 +244,8 @@ TEST_F(ModuleFile, StringsBitmapVersionAndManifest)
         {L"ProductName", L"PenvanePdf ActiveX Control Module"},
         {L"InternalName", L"PenvanePdf"},
         {L"OriginalFilename", L"PenvanePdf.OCX"},
-        {L"FileVersion", L"5.0.0.0"},
-        {L"ProductVersion", L"5.0.0.0"},
+        {L"FileVersion", L"" PENVANE_VERSION_TEXT},
+        {L"ProductVersion", L"" PENVANE_VERSION_TEXT},
     };
     for (const auto& s : strings) {
         void* value = nullptr;
