@@ -24,6 +24,19 @@ int16_t WholePart(ASFixed value)
 // The drawing form the appearance asks the pad for.
 constexpr int16_t kPdfOptionContent = 2;
 
+// The drawing in a new host block, or null when the host refuses one (or the
+// drawing is too long for the engine's 32-bit length). An empty drawing still
+// gets a block, so "no drawing yet" (null) stays distinct from "drew nothing".
+char* CopyToHostMemory(const std::string& drawing)
+{
+    if (drawing.size() > static_cast<size_t>(INT32_MAX))
+        return nullptr;
+    char* block = static_cast<char*>(ASmalloc(drawing.empty() ? 1 : drawing.size()));
+    if (block)
+        std::memcpy(block, drawing.data(), drawing.size());
+    return block;
+}
+
 }  // namespace
 
 bool BuildAppearanceData(HandlerEngine& engine, AppearancePad& pad, const DocumentParams& params,
@@ -48,32 +61,24 @@ bool BuildAppearanceData(HandlerEngine& engine, AppearancePad& pad, const Docume
     const ASFixed box[4] = {0, 0, sideways ? height : width, sideways ? width : height};
 
     std::string drawing;
-    char* block = nullptr;
-    int32_t length = 0;
-    bool stored = false;
-    if (pad.GetPdfData(&drawing) && drawing.size() <= static_cast<size_t>(INT32_MAX)) {
-        // An empty drawing still gets a block of its own, so "no data yet"
-        // (null) stays distinct from "drew nothing".
-        block = static_cast<char*>(ASmalloc(drawing.empty() ? 1 : drawing.size()));
-        if (block) {
-            std::memcpy(block, drawing.data(), drawing.size());
-            length = static_cast<int32_t>(drawing.size());
-            stored = true;
-        }
-    }
-    if (stored) {
-        engine.AdoptAppearanceData(block, length, box);
-    } else {
-        // No drawing (or no host memory for it): the data of the last drawing
-        // stays, only the box is renewed.
+    const bool drawn = pad.GetPdfData(&drawing);
+    bool kept = true;
+    if (!drawn) {
+        // No drawing: the data of the last one stays, only the box is renewed.
         engine.AdoptAppearanceData(const_cast<char*>(engine.AppearanceData()), engine.AppearanceLength(), box);
+    } else if (char* block = CopyToHostMemory(drawing)) {
+        engine.AdoptAppearanceData(block, static_cast<int32_t>(drawing.size()), box);
+    } else {
+        // A drawing the host gives no memory for is a failed step, not a
+        // signature shown with an older drawing: the engine is left as it was.
+        kept = false;
     }
 
     if (rotation != 0) {
         pad.SetRotatedFlag(false);
         pad.SetRotation(0);
     }
-    return true;
+    return kept;
 }
 
 CosObj MakeAppearanceObject(HandlerEngine& engine, const AppearanceRequest& request)

@@ -39,7 +39,10 @@ struct AppearanceSettings {
 
 // Has the pad draw the signature it holds into the appearance box of
 // `params` (turned to the rotation of the page on screen) and keeps the
-// drawing and the box in the engine.
+// drawing and the box in the engine. When the pad has nothing to draw, the
+// last drawing stays with the new box. False only when the host refuses
+// memory for the drawing; the engine is then unchanged. The pad's rotation is
+// put back to 0 either way.
 bool BuildAppearanceData(HandlerEngine& engine, AppearancePad& pad, const DocumentParams& params,
                          const AppearanceSettings& settings);
 

@@ -6,5 +6,5 @@
 #pragma once
 #include <cstdint>
 
-extern const unsigned char kSignerCertificate[];
 constexpr int32_t kSignerCertificateLength = 1087;
+extern const unsigned char kSignerCertificate[kSignerCertificateLength];

@@ -174,6 +174,7 @@ int Run(const char* strokeFile)
     std::printf("window_us=%.1f\n", Median(windowUs));
     std::printf("sign_value_us=%.1f\n", Median(signUs));
     std::printf("value_bytes_per_point=%.3f\n", static_cast<double>(value.size()) / points);
+    std::fprintf(stderr, "bench: %zu value bytes, %d points\n", value.size(), points);
     return 0;
 }
 

@@ -5,13 +5,17 @@
 
 #include "BindHostStandin.h"
 
+// Binds every table of `host` into the plug-in's globals; a fixture that
+// cannot derive from BoundHost calls it from its own SetUp.
+inline void BindHost(standin::HostStandin& host)
+{
+    const char* missing = BindHostStandin(host);
+    ASSERT_EQ(missing, nullptr) << missing;
+}
+
 class BoundHost : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* missing = BindHostStandin(host);
-        ASSERT_EQ(missing, nullptr) << missing;
-    }
+    void SetUp() override { BindHost(host); }
 
     void TearDown() override { ClearHostBindings(); }
 
