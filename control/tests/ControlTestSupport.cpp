@@ -77,13 +77,6 @@ public:
 
 ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new ControlEnvironment);
 
-std::string SettingsPath()
-{
-    char dir[MAX_PATH] = {};
-    GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir) + "\\" + penvane::kSettingsFileName;
-}
-
 struct Search {
     HWND found;
 };
@@ -141,15 +134,12 @@ void ControlTestWithoutSettings::TearDown()
 
 void WriteSettings(const std::string& text)
 {
-    FILE* f = std::fopen(SettingsPath().c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    ASSERT_TRUE(WriteSettingsFile(text));
 }
 
 void RemoveSettings()
 {
-    DeleteFileA(SettingsPath().c_str());
+    RemoveSettingsFile();
 }
 
 HWND WaitForCaptureDialog()

@@ -1,6 +1,7 @@
 // The settings file as a person edits it: written into the Windows directory
 // of the test prefix, read back through the deliverables' reader.
 #include "PadSettings.h"
+#include "SettingsFile.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -10,27 +11,12 @@
 
 namespace {
 
-std::string SettingsPath()
-{
-    char dir[MAX_PATH] = {};
-    GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir) + "\\" + penvane::kSettingsFileName;
-}
-
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteFileA(SettingsPath().c_str()); }
-    void TearDown() override { DeleteFileA(SettingsPath().c_str()); }
+    void SetUp() override { testsupport::RemoveSettingsFile(); }
+    void TearDown() override { testsupport::RemoveSettingsFile(); }
 
-    // Written as an editor would: plain bytes, no profile API (which would
-    // also update the platform's cache and hide a stale read).
-    static void Write(const std::string& text)
-    {
-        FILE* f = std::fopen(SettingsPath().c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    static void Write(const std::string& text) { ASSERT_TRUE(testsupport::WriteSettingsFile(text)); }
 };
 
 struct Expected {
@@ -59,7 +45,7 @@ TEST_F(SettingsFile, EachKeyReadsWithItsDefaultAndRules)
 {
     for (const Expected& c : kCases) {
         SCOPED_TRACE(c.file ? c.file : "(no file)");
-        DeleteFileA(SettingsPath().c_str());
+        testsupport::RemoveSettingsFile();
         if (c.file)
             Write(c.file);
         EXPECT_EQ(penvane::ReadCompressionMode(), c.compressionMode);

@@ -7,6 +7,7 @@
 #include "ProcessWindows.h"
 #include "RegistryRead.h"
 #include "RunProcess.h"
+#include "SettingsFile.h"
 #include "WinePath.h"
 
 using testsupport::DescribeWindows;
@@ -15,7 +16,9 @@ using testsupport::KeyExists;
 using testsupport::ProcessWindows;
 using testsupport::PumpMessages;
 using testsupport::ReadString;
+using testsupport::RemoveSettingsFile;
 using testsupport::RunProcess;
 using testsupport::TypeLibRegistered;
 using testsupport::WinePath;
 using testsupport::WindowsNotIn;
+using testsupport::WriteSettingsFile;

@@ -41,6 +41,20 @@ protected:
 };
 
 using Calls = std::vector<std::string>;
+using Reasons = std::vector<std::string>;
+
+// A signature field as the host stand-in makes it; absent parts left out.
+standin::SignatureFieldDescription Field(std::optional<std::string> name, bool seedValue = false,
+                                         std::optional<int32_t> flags = std::nullopt,
+                                         std::optional<Reasons> reasons = std::nullopt)
+{
+    standin::SignatureFieldDescription field;
+    field.name = std::move(name);
+    field.hasSeedValue = seedValue;
+    field.flags = flags;
+    field.reasons = std::move(reasons);
+    return field;
+}
 
 TEST_F(Capture, FieldNameAndSeedValueReasonsReachTheControl)
 {
@@ -52,26 +66,24 @@ TEST_F(Capture, FieldNameAndSeedValueReasonsReachTheControl)
         all.push_back("AcquireSig()");
         return all;
     };
-    using standin::SignatureFieldDescription;
-    using Reasons = std::vector<std::string>;
     const struct {
         const char* what;
-        std::optional<SignatureFieldDescription> field;   // none: the null object
+        std::optional<standin::SignatureFieldDescription> field;   // none: the null object
         Calls expected;
     } cases[] = {
         {"no field object", std::nullopt, join({{"SetSigFieldName=NoFieldName"}})},
-        {"field without T", SignatureFieldDescription{}, join({{"SetSigFieldName=NoFieldName"}, clear})},
-        {"no SV", SignatureFieldDescription{"Signature1"}, join({{"SetSigFieldName=Signature1"}, clear})},
-        {"SV without Ff", SignatureFieldDescription{"S", true}, join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=0"}})},
-        {"Ff 8, no Reasons", SignatureFieldDescription{"S", true, 8},
+        {"field without T", Field(std::nullopt), join({{"SetSigFieldName=NoFieldName"}, clear})},
+        {"no SV", Field("Signature1"), join({{"SetSigFieldName=Signature1"}, clear})},
+        {"SV without Ff", Field("S", true), join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=0"}})},
+        {"Ff 8, no Reasons", Field("S", true, 8),
          join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=1"}})},
-        {"Ff 9", SignatureFieldDescription{"S", true, 9}, join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=1"}})},
-        {"Ff 7", SignatureFieldDescription{"S", true, 7}, join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=0"}})},
-        {"three reasons", SignatureFieldDescription{"S", true, 8, Reasons{"I approve", "I wrote it", "Seen"}},
+        {"Ff 9", Field("S", true, 9), join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=1"}})},
+        {"Ff 7", Field("S", true, 7), join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=0"}})},
+        {"three reasons", Field("S", true, 8, Reasons{"I approve", "I wrote it", "Seen"}),
          join({{"SetSigFieldName=S"}, clear,
                {"SetReasonRequired=1", "SetNumberOfReasons=3", "SetReasonString=0:I approve",
                 "SetReasonString=1:I wrote it", "SetReasonString=2:Seen"}})},
-        {"empty Reasons", SignatureFieldDescription{"S", true, 0, Reasons{}},
+        {"empty Reasons", Field("S", true, 0, Reasons{}),
          join({{"SetSigFieldName=S"}, clear, {"SetReasonRequired=0"}})},
     };
     for (const auto& c : cases) {
@@ -88,9 +100,9 @@ TEST_F(Capture, FieldNameAndSeedValueReasonsReachTheControl)
 TEST_F(Capture, ReasonsThatAreNotStringsAreSkipped)
 {
     // "Reasons" as a single string, and an array mixing strings with others.
-    CosObj single = host.cos().SignatureField({"S", true, 8});
+    CosObj single = host.cos().SignatureField(Field("S", true, 8));
     host.cos().DictPut(host.cos().DictValueForKey(single, "SV"), "Reasons", host.cos().NewString("Only"));
-    CosObj mixed = host.cos().SignatureField({"S", true, 0});
+    CosObj mixed = host.cos().SignatureField(Field("S", true, 0));
     CosObj reasons = host.cos().NewArray();
     host.cos().ArrayAppend(reasons, host.cos().NewString("First"));
     host.cos().ArrayAppend(reasons, host.cos().NewInteger(5));
@@ -122,7 +134,7 @@ TEST_F(Capture, ReasonsThatAreNotStringsAreSkipped)
 
 TEST_F(Capture, AcceptedSaveAsZeroThenCancelledKeepsTheLastEntries)
 {
-    const CosObj field = host.cos().SignatureField({"Signature1"});
+    const CosObj field = host.cos().SignatureField(Field("Signature1"));
     fake_capture::State& control = fake_capture::Get();
     control.signature = SampleSignatureString();
     ASSERT_FALSE(control.signature.empty());
@@ -179,7 +191,7 @@ TEST_F(Capture, AcceptedSaveAsZeroThenCancelledKeepsTheLastEntries)
 TEST_F(Capture, RefusedHostMemoryStoresNothingHalfway)
 {
     fake_capture::Get().signature = SampleSignatureString();
-    auto request = NewSigning(host.cos().SignatureField({"Signature1"}));
+    auto request = NewSigning(host.cos().SignatureField(Field("Signature1")));
     FillSignatureProperties(*engine, SigningParams(request->signing.data()));
     ASSERT_EQ(request->Outcome(), 2);
     const char* kept = engine->CapturedSignature();
@@ -194,7 +206,7 @@ TEST_F(Capture, RefusedHostMemoryStoresNothingHalfway)
     EXPECT_EQ(engine->AppearanceData(), drawing);
 
     // No memory for the certificate: the request is left as it came.
-    auto refused = NewSigning(host.cos().SignatureField({"Signature1"}));
+    auto refused = NewSigning(host.cos().SignatureField(Field("Signature1")));
     fake_capture::Get().calls.clear();
     FillSignatureProperties(*engine, SigningParams(refused->signing.data()));
     host.memory().SetRefuseAllocations(false);

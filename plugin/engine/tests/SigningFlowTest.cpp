@@ -16,7 +16,12 @@ using SigningFlow = SigningTest;
 TEST_F(SigningFlow, CaptureValueValidationAndAppearance)
 {
     PDDoc document = host.viewer().OpenDocument({0});
-    const CosObj field = host.cos().SignatureField({"Signature1", true, 8, std::vector<std::string>{"I approve this document"}});
+    standin::SignatureFieldDescription description;
+    description.name = "Signature1";
+    description.hasSeedValue = true;
+    description.flags = 8;
+    description.reasons = std::vector<std::string>{"I approve this document"};
+    const CosObj field = host.cos().SignatureField(description);
     auto request = NewSigning(field, 200, 60);
     {
         DialogSigner signer("Berlin", "signer@example.org");

@@ -38,13 +38,6 @@ void ExpectModuleUnloadable(const wchar_t* module)
     EXPECT_EQ(canUnload(), S_OK) << "objects of " << fw::WideToAnsi(std::wstring(module)) << " still alive";
 }
 
-std::string SettingsPath()
-{
-    char dir[MAX_PATH] = {};
-    GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir) + "\\" + penvane::kSettingsFileName;
-}
-
 HWND WaitForCaptureDialog()
 {
     for (int i = 0; i < 1000; ++i) {
@@ -184,15 +177,12 @@ std::vector<unsigned char> Digest(unsigned char seed)
 
 void WriteSettings(const std::string& text)
 {
-    FILE* f = std::fopen(SettingsPath().c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    ASSERT_TRUE(WriteSettingsFile(text));
 }
 
 void RemoveSettings()
 {
-    DeleteFileA(SettingsPath().c_str());
+    RemoveSettingsFile();
 }
 
 const std::string& SampleSignatureString()

@@ -1,28 +1,16 @@
 // A host stand-in with every one of its tables bound into the plug-in's
-// globals, the way the handshake leaves them: by name through the host's own
-// ASExtensionMgrGetHFT, versions from HFTGetVersion.
+// globals, the way the handshake leaves them.
 #pragma once
 #include <gtest/gtest.h>
 
-#include "HostCalls.h"
-#include "HostStandin.h"
-#include "HostTables.h"
+#include "BindHostStandin.h"
 
 // Binds every table of `host` into the plug-in's globals; a fixture that
 // cannot derive from BoundHost calls it from its own SetUp.
 inline void BindHost(standin::HostStandin& host)
 {
-    ClearHostBindings();
-    gExtensionID = host.NewExtension("ADBE:PenvanePlus");
-    gCoreHFT = host.CoreTable();
-    gAcroSupportHFT = ASExtensionMgrGetHFT(ASAtomFromString("AcroSupport"), 1);
-    size_t count = 0;
-    const HostTableSlot* slots = HostTableSlots(&count);
-    for (size_t i = 0; i < count; ++i) {
-        *slots[i].table = ASExtensionMgrGetHFT(ASAtomFromString(slots[i].name), 1);
-        ASSERT_NE(*slots[i].table, nullptr) << slots[i].name;
-        *slots[i].version = HFTGetVersion(*slots[i].table);
-    }
+    const char* missing = BindHostStandin(host);
+    ASSERT_EQ(missing, nullptr) << missing;
 }
 
 class BoundHost : public ::testing::Test {
