@@ -1,0 +1,99 @@
+#include "ProtocolHandler.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "PdfError.h"
+
+namespace penvane {
+
+HostCommand HostCommandFromEnvironment() {
+    HostCommand c;
+    const char* host = std::getenv("PENVANE_HOST");
+    if (!host || !*host)
+        throw PdfError("PENVANE_HOST is not set: run the tool through scripts/penvane "
+                       "(after bash scripts/build.sh)");
+    std::istringstream words(host);
+    for (std::string w; words >> w;) c.argv.push_back(w);
+    if (const char* log = std::getenv("PENVANE_HOST_LOG")) c.errorLog = log;
+    if (const char* t = std::getenv("PENVANE_HOST_TIMEOUT")) {
+        int seconds = std::atoi(t);
+        if (seconds > 0) c.answerSeconds = c.captureSeconds = seconds;
+    }
+    return c;
+}
+
+ProtocolHandler::~ProtocolHandler() {
+    if (!host_) return;
+    try {
+        host_->Exchange(SimpleRequestLine("quit"), 10);
+    } catch (const PdfError&) {
+        // Ending it is all that is left to do; the destructor does that.
+    }
+}
+
+Message ProtocolHandler::Ask(const std::string& line, const char* op, int timeoutSeconds) {
+    if (!host_) host_ = std::make_unique<HostProcess>(command_.argv, command_.errorLog);
+    Message m = ParseLine(host_->Exchange(line, timeoutSeconds));
+    if (!m.error.empty()) throw PdfError("the host program's answer is malformed: " + m.error);
+    if (m.op == "error") {
+        std::string why;
+        SigningAnswer ignored;
+        ReadSigningAnswer(m, &ignored, &why);
+        throw PdfError("the host program failed: " + why);
+    }
+    if (m.op != op) throw PdfError("the host program answered \"" + m.op + "\" to \"" + op + "\"");
+    return m;
+}
+
+namespace {
+template <typename T>
+T Checked(bool ok, T value, const std::string& error) {
+    if (!ok) throw PdfError("the host program's answer is malformed: " + error);
+    return value;
+}
+}  // namespace
+
+SigningAnswer ProtocolHandler::Sign(const SignRequest& request) {
+    int timeout = request.strokes ? command_.answerSeconds : command_.captureSeconds;
+    Message m = Ask(SignRequestLine(request), "sign", timeout);
+    SigningAnswer a;
+    std::string error;
+    return Checked(ReadSigningAnswer(m, &a, &error), a, error);
+}
+
+AppearanceAnswer ProtocolHandler::Appearance() {
+    Message m = Ask(SimpleRequestLine("appearance"), "appearance", command_.answerSeconds);
+    AppearanceAnswer a;
+    std::string error;
+    return Checked(ReadAppearanceAnswer(m, &a, &error), a, error);
+}
+
+uint32_t ProtocolHandler::ValueSize() {
+    Message m = Ask(SimpleRequestLine("size"), "size", command_.answerSeconds);
+    uint32_t size = 0;
+    std::string error;
+    return Checked(ReadSizeAnswer(m, &size, &error), size, error);
+}
+
+std::string ProtocolHandler::Value(const std::string& digest) {
+    Message m = Ask(ValueRequestLine(digest), "value", command_.answerSeconds);
+    std::string value, error;
+    return Checked(ReadValueAnswer(m, &value, &error), value, error);
+}
+
+ValidationAnswer ProtocolHandler::Validate(const std::string& value, const std::string& digest) {
+    Message m = Ask(ValidateRequestLine(value, digest), "validate", command_.answerSeconds);
+    ValidationAnswer a;
+    std::string error;
+    return Checked(ReadValidationAnswer(m, &a, &error), a, error);
+}
+
+std::vector<ValidityLayer> ProtocolHandler::Layers(const ResultsBag& results) {
+    Message m = Ask(LayersRequestLine(results), "layers", command_.answerSeconds);
+    std::vector<ValidityLayer> layers;
+    std::string error;
+    return Checked(ReadLayersAnswer(m, &layers, &error), layers, error);
+}
+
+}  // namespace penvane
