@@ -75,6 +75,10 @@ std::vector<SignatureField> ListSignatureFields(QPDF& qpdf) {
         SignatureField field;
         field.name = f.getFullyQualifiedName();
         field.field = f.getObjectHandle();
+        // A widget kid without a name of its own is not the field: the value
+        // and the seed value belong to the named parent.
+        for (int depth = 0; depth < 32 && !field.field.hasKey("/T") && field.field.getKey("/Parent").isDictionary(); ++depth)
+            field.field = field.field.getKey("/Parent");
         auto widgets = acroForm.getAnnotationsForField(f);
         field.widget = widgets.empty() ? field.field : widgets.front().getObjectHandle();
         auto page = pageOfWidget.find(field.widget.getObjGen());

@@ -10,10 +10,7 @@ namespace penvane {
 HostCommand HostCommandFromEnvironment() {
     HostCommand c;
     const char* host = std::getenv("PENVANE_HOST");
-    if (!host || !*host)
-        throw PdfError("PENVANE_HOST is not set: run the tool through scripts/penvane "
-                       "(after bash scripts/build.sh)");
-    std::istringstream words(host);
+    std::istringstream words(host ? host : "");
     for (std::string w; words >> w;) c.argv.push_back(w);
     if (const char* log = std::getenv("PENVANE_HOST_LOG")) c.errorLog = log;
     if (const char* t = std::getenv("PENVANE_HOST_TIMEOUT")) {
@@ -33,6 +30,9 @@ ProtocolHandler::~ProtocolHandler() {
 }
 
 Message ProtocolHandler::Ask(const std::string& line, const char* op, int timeoutSeconds) {
+    if (command_.argv.empty())
+        throw PdfError("PENVANE_HOST is not set: run the tool through scripts/penvane "
+                       "(after bash scripts/build.sh)");
     if (!host_) host_ = std::make_unique<HostProcess>(command_.argv, command_.errorLog);
     Message m = ParseLine(host_->Exchange(line, timeoutSeconds));
     if (!m.error.empty()) throw PdfError("the host program's answer is malformed: " + m.error);

@@ -19,8 +19,8 @@ struct HostCommand {
 };
 
 // PENVANE_HOST (a command line, split at blanks), PENVANE_HOST_LOG and
-// PENVANE_HOST_TIMEOUT from the environment. Throws PdfError naming what to
-// run when PENVANE_HOST is not set.
+// PENVANE_HOST_TIMEOUT from the environment. Without PENVANE_HOST the
+// handler's first request fails, naming what to run.
 HostCommand HostCommandFromEnvironment();
 
 class ProtocolHandler : public SignatureHandler {
