@@ -89,6 +89,12 @@ void HandlerEngine::AdoptCapturedSignature(char* block, int32_t length)
     m_capturedSignatureLength = block ? length : 0;
 }
 
+void HandlerEngine::ReleaseCapturedSignature()
+{
+    ASfree(m_capturedSignature);
+    m_capturedSignature = nullptr;
+}
+
 void HandlerEngine::AdoptAppearanceData(char* block, int32_t length, const ASFixed box[4])
 {
     if (block != m_appearanceData)

@@ -33,6 +33,9 @@ public:
     // releases the one it held before.
     void AdoptCapturedSignature(char* block, int32_t length);
     void AdoptAppearanceData(char* block, int32_t length, const ASFixed box[4]);
+    // Gives back the captured signature once it has been used; its length
+    // stays, so that the value's size keeps its answer until the next capture.
+    void ReleaseCapturedSignature();
 
     bool IsLoggedIn() const { return m_loggedIn != 0; }
     ASText ExceptionText() const { return m_exceptionText; }

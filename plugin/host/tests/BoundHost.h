@@ -8,22 +8,26 @@
 #include "HostStandin.h"
 #include "HostTables.h"
 
+// Binds every table of `host` into the plug-in's globals; a fixture that
+// cannot derive from BoundHost calls it from its own SetUp.
+inline void BindHost(standin::HostStandin& host)
+{
+    ClearHostBindings();
+    gExtensionID = host.NewExtension("ADBE:PenvanePlus");
+    gCoreHFT = host.CoreTable();
+    gAcroSupportHFT = ASExtensionMgrGetHFT(ASAtomFromString("AcroSupport"), 1);
+    size_t count = 0;
+    const HostTableSlot* slots = HostTableSlots(&count);
+    for (size_t i = 0; i < count; ++i) {
+        *slots[i].table = ASExtensionMgrGetHFT(ASAtomFromString(slots[i].name), 1);
+        ASSERT_NE(*slots[i].table, nullptr) << slots[i].name;
+        *slots[i].version = HFTGetVersion(*slots[i].table);
+    }
+}
+
 class BoundHost : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ClearHostBindings();
-        gExtensionID = host.NewExtension("ADBE:PenvanePlus");
-        gCoreHFT = host.CoreTable();
-        gAcroSupportHFT = ASExtensionMgrGetHFT(ASAtomFromString("AcroSupport"), 1);
-        size_t count = 0;
-        const HostTableSlot* slots = HostTableSlots(&count);
-        for (size_t i = 0; i < count; ++i) {
-            *slots[i].table = ASExtensionMgrGetHFT(ASAtomFromString(slots[i].name), 1);
-            ASSERT_NE(*slots[i].table, nullptr) << slots[i].name;
-            *slots[i].version = HFTGetVersion(*slots[i].table);
-        }
-    }
+    void SetUp() override { BindHost(host); }
 
     void TearDown() override { ClearHostBindings(); }
 
