@@ -3,6 +3,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -301,14 +302,17 @@ void WriteFileAtomically(const std::string& path, std::string_view head, std::st
     }
 }
 
-SignResult SignPdf(const SignOptions& options, SignatureHandler& handler) {
+SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double* captureSeconds) {
     if (SameFile(options.input, options.output))
         throw PdfError("the output must be another file than the input " + options.input);
     LoadedPdf pdf = LoadPdf(options.input, options.password);
     SigningPlan plan = PlanSigning(pdf, options);
     SignRequest request = plan.request;
     request.strokes = options.strokes;
+    const auto before = std::chrono::steady_clock::now();
     SigningAnswer answer = handler.Sign(request);
+    if (captureSeconds)
+        *captureSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
     if (answer.outcome == 0) return SignResult::Cancelled;
     SignedUpdate update = BuildSignedUpdate(pdf, plan, answer, handler,
                                             options.signingTime.empty() ? PdfDateNow() : options.signingTime);

@@ -54,7 +54,9 @@ SignedUpdate BuildSignedUpdate(LoadedPdf& pdf, const SigningPlan& plan, const Si
 enum class SignResult { Signed, Cancelled };
 // The whole road: load, plan, ask, write OUT through a temporary file and a
 // rename. Nothing is written unless it succeeds.
-SignResult SignPdf(const SignOptions& options, SignatureHandler& handler);
+// `captureSeconds`, when given, receives the time the handler took for the
+// capture (onSignatureProperties), which a person's signing dominates.
+SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double* captureSeconds = nullptr);
 
 // The current time as a PDF date in UTC.
 std::string PdfDateNow();

@@ -29,11 +29,15 @@ ProtocolHandler::~ProtocolHandler() {
     }
 }
 
+void ProtocolHandler::Start() {
+    if (!host_ && !command_.argv.empty()) host_ = std::make_unique<HostProcess>(command_.argv, command_.errorLog);
+}
+
 Message ProtocolHandler::Ask(const std::string& line, const char* op, int timeoutSeconds) {
     if (command_.argv.empty())
         throw PdfError("PENVANE_HOST is not set: run the tool through scripts/penvane "
                        "(after bash scripts/build.sh)");
-    if (!host_) host_ = std::make_unique<HostProcess>(command_.argv, command_.errorLog);
+    Start();
     Message m = ParseLine(host_->Exchange(line, timeoutSeconds));
     if (!m.error.empty()) throw PdfError("the host program's answer is malformed: " + m.error);
     if (m.op == "error") {

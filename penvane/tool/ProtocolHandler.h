@@ -27,6 +27,9 @@ class ProtocolHandler : public SignatureHandler {
 public:
     explicit ProtocolHandler(HostCommand command) : command_(std::move(command)) {}
     ~ProtocolHandler() override;
+    // Starts the host program now, so that Wine comes up while the tool reads
+    // the PDF; without PENVANE_HOST it does nothing (the first request says why).
+    void Start();
 
     SigningAnswer Sign(const SignRequest& request) override;
     AppearanceAnswer Appearance() override;

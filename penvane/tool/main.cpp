@@ -3,7 +3,9 @@
 // program that loads the plug-in (PENVANE_HOST, set by scripts/penvane).
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <unistd.h>
 
@@ -46,7 +48,14 @@ int Sign(SignOptions options) {
         options.strokes = Absolute(*options.strokes);
     }
     ProtocolHandler handler(HostCommandFromEnvironment());
-    if (SignPdf(options, handler) == SignResult::Cancelled) {
+    handler.Start();
+    const auto start = std::chrono::steady_clock::now();
+    double capture = 0;
+    SignResult result = SignPdf(options, handler, &capture);
+    if (std::getenv("PENVANE_TIMING"))
+        std::fprintf(stderr, "timing: total_s=%.3f capture_s=%.3f\n",
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), capture);
+    if (result == SignResult::Cancelled) {
         std::cerr << "penvane: the signer cancelled; no signature was made and " << options.output
                   << " was not written\n";
         return 1;
@@ -65,6 +74,7 @@ std::string PictureName(const std::string& base, int n) {
 
 int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture) {
     ProtocolHandler handler(HostCommandFromEnvironment());
+    handler.Start();
     nlohmann::json all = nlohmann::json::array();
     int exitCode = 0, pictures = 0;
     for (const std::string& file : files) {
