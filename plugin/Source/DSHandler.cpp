@@ -14,6 +14,10 @@
 #include "HandlerProperties.h"
 #include "HostCalls.h"
 #include "RequestRecords.h"
+#include "SignatureAppearance.h"
+#include "SignatureValidation.h"
+#include "SignatureValue.h"
+#include "ValidityLayers.h"
 
 namespace {
 
@@ -147,40 +151,66 @@ int32_t onSignatureProperties(void* engine, void* signingParams)
 {
     if (signingParams == nullptr)
         return kFailed;
-    // The capture flow is not part of this build yet.
-    return RunOperation(engine, kFailed, [](HandlerEngine&) { return kFailed; });
+    // A capture that fails or is cancelled is answered in the outcome code
+    // the operation writes; the call itself went through.
+    return RunOperation(engine, kFailed, [signingParams](HandlerEngine& e) {
+        FillSignatureProperties(e, SigningParams(signingParams));
+        return kDone;
+    });
 }
 
 int32_t onSignatureValue(void* engine, void* signatureValueRequest)
 {
     if (signatureValueRequest == nullptr)
         return kFailed;
-    return RunOperation(engine, kFailed, [](HandlerEngine&) { return kFailed; });
+    // A value that could not be made (too long to state, no memory, not bound
+    // to the digest) is a failure: the host must not store it as a signature.
+    return RunOperation(engine, kFailed, [signatureValueRequest](HandlerEngine& e) {
+        return ProduceSignatureValue(e, SignatureValueRequest(signatureValueRequest)) ? kDone : kFailed;
+    });
 }
 
 int32_t onValidate(void* engine, void* validationRequest)
 {
     if (validationRequest == nullptr)
         return kFailed;
-    return RunOperation(engine, kFailed, [](HandlerEngine&) { return kFailed; });
+    // An invalid signature is answered by the results bag left as it was.
+    return RunOperation(engine, kFailed, [validationRequest](HandlerEngine& e) {
+        ValidateSignature(e, ValidationRequest(validationRequest));
+        return kDone;
+    });
 }
 
-ASText onValidityText(void*, int32_t, void*, void*)
+ASText onValidityText(void* hostObject, int32_t messageId, void*, void*)
 {
-    return nullptr;
+    return AnswerOr<ASText>(nullptr, [&] {
+        // The host wants its scope held while the text is made.
+        void* scope = ASExtraScopeBegin(hostObject);
+        ASText text = nullptr;
+        try {
+            text = ValidityText(messageId);
+        } catch (...) {
+        }
+        ASExtraScopeEnd(scope);
+        return text;
+    });
 }
 
-void onLayerStream(ASAtom, const char** outStream, const ASFixed** outBox)
+void onLayerStream(ASAtom layer, const char** outStream, const ASFixed** outBox)
 {
     if (outStream)
         *outStream = nullptr;
     if (outBox)
         *outBox = nullptr;
+    AnswerOr<int>(0, [&] {
+        LayerStream(layer, outStream, outBox);
+        return 0;
+    });
 }
 
-ASAtom onValidityLayer(ASCab, int32_t)
+ASAtom onValidityLayer(ASCab results, int32_t kind)
 {
-    return kNullAtom;
+    return AnswerOr(kNullAtom, [&] { return ValidityLayerName(results, kind); });
 }
 
 int32_t onAppearanceObject(void* engine, CosObj* outObject, void* appearanceRequest, int32_t)
@@ -188,7 +218,10 @@ int32_t onAppearanceObject(void* engine, CosObj* outObject, void* appearanceRequ
     // Without somewhere to put the object, or a request to read, there is no work.
     if (outObject == nullptr || appearanceRequest == nullptr)
         return kFailed;
-    return RunOperation(engine, kFailed, [](HandlerEngine&) { return kFailed; });
+    return RunOperation(engine, kFailed, [=](HandlerEngine& e) {
+        *outObject = MakeAppearanceObject(e, AppearanceRequest(appearanceRequest));
+        return kDone;
+    });
 }
 
 // ---- calls the handler takes without doing anything

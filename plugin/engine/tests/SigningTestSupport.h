@@ -14,6 +14,7 @@
 
 #include "BoundHost.h"
 #include "HandlerEngine.h"
+#include "HostRecord.h"
 #include "QuillixTestSupport.h"
 
 // OLE and containment; the pad stand-in and the capture control module
@@ -23,25 +24,7 @@ public:
     void SetUp() override;
 };
 
-// A request record as a host lays it out: zeroed bytes, fields at the
-// handler's offsets.
-class HostRecord {
-public:
-    explicit HostRecord(size_t size) : m_bytes(size, 0) {}
-    template <typename T>
-    void Put(size_t offset, const T& value) { std::memcpy(m_bytes.data() + offset, &value, sizeof value); }
-    template <typename T>
-    T Get(size_t offset) const
-    {
-        T value;
-        std::memcpy(&value, m_bytes.data() + offset, sizeof value);
-        return value;
-    }
-    void* data() { return m_bytes.data(); }
-
-private:
-    std::vector<unsigned char> m_bytes;
-};
+using standin::HostRecord;
 
 // One signing request: the SigningParams record, its DocumentParams record
 // and the three bags they name.
