@@ -51,10 +51,8 @@ Message ProtocolHandler::Ask(const std::string& line, const char* op, int timeou
 }
 
 namespace {
-template <typename T>
-T Checked(bool ok, T value, const std::string& error) {
+void Check(bool ok, const std::string& error) {
     if (!ok) throw PdfError("the host program's answer is malformed: " + error);
-    return value;
 }
 }  // namespace
 
@@ -63,41 +61,47 @@ SigningAnswer ProtocolHandler::Sign(const SignRequest& request) {
     Message m = Ask(SignRequestLine(request), "sign", timeout);
     SigningAnswer a;
     std::string error;
-    return Checked(ReadSigningAnswer(m, &a, &error), a, error);
+    Check(ReadSigningAnswer(m, &a, &error), error);
+    return a;
 }
 
 AppearanceAnswer ProtocolHandler::Appearance() {
     Message m = Ask(SimpleRequestLine("appearance"), "appearance", command_.answerSeconds);
     AppearanceAnswer a;
     std::string error;
-    return Checked(ReadAppearanceAnswer(m, &a, &error), a, error);
+    Check(ReadAppearanceAnswer(m, &a, &error), error);
+    return a;
 }
 
 uint32_t ProtocolHandler::ValueSize() {
     Message m = Ask(SimpleRequestLine("size"), "size", command_.answerSeconds);
     uint32_t size = 0;
     std::string error;
-    return Checked(ReadSizeAnswer(m, &size, &error), size, error);
+    Check(ReadSizeAnswer(m, &size, &error), error);
+    return size;
 }
 
 std::string ProtocolHandler::Value(const std::string& digest) {
     Message m = Ask(ValueRequestLine(digest), "value", command_.answerSeconds);
     std::string value, error;
-    return Checked(ReadValueAnswer(m, &value, &error), value, error);
+    Check(ReadValueAnswer(m, &value, &error), error);
+    return value;
 }
 
 ValidationAnswer ProtocolHandler::Validate(const std::string& value, const std::string& digest) {
     Message m = Ask(ValidateRequestLine(value, digest), "validate", command_.answerSeconds);
     ValidationAnswer a;
     std::string error;
-    return Checked(ReadValidationAnswer(m, &a, &error), a, error);
+    Check(ReadValidationAnswer(m, &a, &error), error);
+    return a;
 }
 
 std::vector<ValidityLayer> ProtocolHandler::Layers(const ResultsBag& results) {
     Message m = Ask(LayersRequestLine(results), "layers", command_.answerSeconds);
     std::vector<ValidityLayer> layers;
     std::string error;
-    return Checked(ReadLayersAnswer(m, &layers, &error), layers, error);
+    Check(ReadLayersAnswer(m, &layers, &error), error);
+    return layers;
 }
 
 }  // namespace penvane
