@@ -99,6 +99,26 @@ bool Parse(const Message& m, json* j, std::string* error) {
     return true;
 }
 
+json ResultsJson(const std::optional<int32_t>& digest, const std::optional<int32_t>& trustFlags,
+                 const std::optional<int32_t>& id) {
+    json results = json::object();
+    if (digest) results["digest"] = *digest;
+    if (trustFlags) results["trustFlags"] = *trustFlags;
+    if (id) results["id"] = *id;
+    return results;
+}
+
+void ReadResults(Reader& r, ResultsBag* out) {
+    *out = ResultsBag{};
+    if (const json* results = r.Field("results")) {
+        Reader b(*results);
+        out->digest = b.OptionalInt("digest");
+        out->trustFlags = b.OptionalInt("trustFlags");
+        out->id = b.OptionalInt("id");
+        if (!b.Ok()) r.Fail("results", b.Error().c_str());
+    }
+}
+
 bool Finish(const Reader& r, std::string* error) {
     if (!r.Ok()) *error = r.Error();
     return r.Ok();
@@ -275,10 +295,7 @@ std::string ValueAnswerLine(const std::string& value) {
 }
 
 std::string ValidationAnswerLine(const ValidationAnswer& a) {
-    json results = json::object();
-    if (a.digest) results["digest"] = *a.digest;
-    if (a.trustFlags) results["trustFlags"] = *a.trustFlags;
-    if (a.id) results["id"] = *a.id;
+    json results = ResultsJson(a.digest, a.trustFlags, a.id);
     json texts = json::object();
     for (size_t i = 0; i < a.texts.size(); ++i)
         if (a.texts[i]) texts[std::to_string(8 + i)] = ToHex(*a.texts[i]);
@@ -296,25 +313,14 @@ std::string ValidationAnswerLine(const ValidationAnswer& a) {
 }
 
 std::string LayersRequestLine(const ResultsBag& b) {
-    json results = json::object();
-    if (b.digest) results["digest"] = *b.digest;
-    if (b.trustFlags) results["trustFlags"] = *b.trustFlags;
-    if (b.id) results["id"] = *b.id;
-    return Line(json{{"op", "layers"}, {"results", results}});
+    return Line(json{{"op", "layers"}, {"results", ResultsJson(b.digest, b.trustFlags, b.id)}});
 }
 
 bool ReadLayersRequest(const Message& m, ResultsBag* out, std::string* error) {
     json j;
     if (!Parse(m, &j, error)) return false;
     Reader r(j);
-    *out = ResultsBag{};
-    if (const json* results = r.Field("results")) {
-        Reader b(*results);
-        out->digest = b.OptionalInt("digest");
-        out->trustFlags = b.OptionalInt("trustFlags");
-        out->id = b.OptionalInt("id");
-        if (!b.Ok()) r.Fail("results", b.Error().c_str());
-    }
+    ReadResults(r, out);
     return Finish(r, error);
 }
 
@@ -391,13 +397,11 @@ bool ReadValidationAnswer(const Message& m, ValidationAnswer* out, std::string* 
     if (!Parse(m, &j, error)) return false;
     Reader r(j);
     *out = ValidationAnswer{};
-    if (const json* results = r.Field("results")) {
-        Reader b(*results);
-        out->digest = b.OptionalInt("digest");
-        out->trustFlags = b.OptionalInt("trustFlags");
-        out->id = b.OptionalInt("id");
-        if (!b.Ok()) r.Fail("results", b.Error().c_str());
-    }
+    ResultsBag results;
+    ReadResults(r, &results);
+    out->digest = results.digest;
+    out->trustFlags = results.trustFlags;
+    out->id = results.id;
     if (const json* texts = r.Field("texts")) {
         Reader t(*texts);
         for (size_t i = 0; i < out->texts.size(); ++i)

@@ -3,6 +3,8 @@
 empty signature field "Signature" whose seed value offers two reasons. Run
 from this folder; the output is checked in."""
 
+from pdfwrite import write_pdf
+
 lines = [
     (72, 720, 20, "Sample agreement"),
     (72, 680, 12, "The undersigned confirms having read this document and agrees to it."),
@@ -23,14 +25,4 @@ objects = [
     b" /SV << /Type /SV /Reasons [(I agree to this document) (I have read this document)] >> >>",
     b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
 ]
-out = bytearray(b"%PDF-1.4\n%\xe2\xe3\xcf\xd3\n")
-offsets = []
-for i, body in enumerate(objects, start=1):
-    offsets.append(len(out))
-    out += b"%d 0 obj\n" % i + body + b"\nendobj\n"
-xref = len(out)
-out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
-for off in offsets:
-    out += b"%010d 00000 n \n" % off
-out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
-open("agreement.pdf", "wb").write(out)
+write_pdf("agreement.pdf", objects)

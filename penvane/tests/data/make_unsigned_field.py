@@ -3,6 +3,12 @@
 signature field whose widget is a separate kid, and a seed value offering two
 reasons. Run from this folder; the output is checked in."""
 
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "sample"))
+from pdfwrite import write_pdf  # noqa: E402
+
 objects = [
     b"<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [5 0 R] >> >>",
     b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
@@ -16,14 +22,4 @@ objects = [
 content = b"BT /F1 24 Tf 0 1 -1 0 300 100 Tm (Sign here, please) Tj ET"
 objects[3] = b"<< /Length %d >>\nstream\n" % len(content) + content + b"\nendstream"
 
-out = bytearray(b"%PDF-1.4\n%\xe2\xe3\xcf\xd3\n")
-offsets = []
-for i, body in enumerate(objects, start=1):
-    offsets.append(len(out))
-    out += b"%d 0 obj\n" % i + body + b"\nendobj\n"
-xref = len(out)
-out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
-for off in offsets:
-    out += b"%010d 00000 n \n" % off
-out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
-open("unsigned-field.pdf", "wb").write(out)
+write_pdf("unsigned-field.pdf", objects)
