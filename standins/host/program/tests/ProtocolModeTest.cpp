@@ -12,7 +12,7 @@ namespace {
 
 using namespace penvane;
 
-std::vector<std::string> Run(const std::wstring& plugin, const std::string& input, int* rc = nullptr)
+std::vector<std::string> RunHost(const std::wstring& plugin, const std::string& input, int* rc = nullptr)
 {
     std::istringstream in(input);
     std::ostringstream out;
@@ -27,7 +27,7 @@ std::vector<std::string> Run(const std::wstring& plugin, const std::string& inpu
 TEST(HostProtocol, MalformedAndUnknownMessagesGetAnErrorAndTheHostGoesOn)
 {
     int rc = -1;
-    auto lines = Run(WinePath(PENVANE_PLUGIN_PATH),
+    auto lines = RunHost(WinePath(PENVANE_PLUGIN_PATH),
                      "not json\n{\"op\":\"bogus\"}\n{\"op\":\"value\",\"digest\":\"00\"}\n"
                      "{\"op\":\"sign\",\"field\":7}\n{\"op\":\"quit\"}\n{\"op\":\"size\"}\n",
                      &rc);
@@ -43,7 +43,7 @@ TEST(HostProtocol, MalformedAndUnknownMessagesGetAnErrorAndTheHostGoesOn)
 TEST(HostProtocol, ValidationAnswersComeFromTheHandler)
 {
     const std::string digest(20, '\x11');
-    auto lines = Run(WinePath(PENVANE_PLUGIN_PATH),
+    auto lines = RunHost(WinePath(PENVANE_PLUGIN_PATH),
                      ValidateRequestLine(std::string("\x04\x82\x00\x00", 4), digest) +
                          LayersRequestLine(ResultsBag{3, std::nullopt, std::nullopt}) + SimpleRequestLine("quit"));
     ASSERT_EQ(lines.size(), 3u);
@@ -70,7 +70,7 @@ TEST(HostProtocol, ValidationAnswersComeFromTheHandler)
 TEST(HostProtocol, APlugInThatDoesNotStartIsNamedInEveryAnswer)
 {
     int rc = 0;
-    auto lines = Run(L"Z:\\nonexistent\\PenvanePlus.api", SimpleRequestLine("size") + SimpleRequestLine("quit"), &rc);
+    auto lines = RunHost(L"Z:\\nonexistent\\PenvanePlus.api", SimpleRequestLine("size") + SimpleRequestLine("quit"), &rc);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("{\"error\":\"the plug-in did not start: ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1], "{\"op\":\"quit\"}");
