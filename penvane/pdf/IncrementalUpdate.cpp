@@ -23,7 +23,7 @@ bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' ||
 
 }  // namespace
 
-long long LastStartXref(const std::string& bytes) {
+long long LastStartXref(std::string_view bytes) {
     size_t from = bytes.size() > 2048 ? bytes.size() - 2048 : 0;
     size_t at = bytes.rfind("startxref");
     if (at == std::string::npos || at < from) throw PdfError("no startxref at the end of the file");

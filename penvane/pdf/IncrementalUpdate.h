@@ -67,6 +67,6 @@ private:
 };
 
 // The offset that the original's last "startxref" names.
-long long LastStartXref(const std::string& bytes);
+long long LastStartXref(std::string_view bytes);
 
 }  // namespace penvane

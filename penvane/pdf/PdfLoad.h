@@ -9,21 +9,24 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace penvane {
 
 struct LoadedPdf {
     std::string path;
-    std::string bytes;               // the file, unchanged
+    std::shared_ptr<const void> storage;  // keeps `bytes` alive (a mapping or a string)
+    std::string_view bytes;               // the file, unchanged
     std::unique_ptr<QPDF> qpdf;
 };
 
 // Throws PdfError naming the problem: unreadable, not a PDF, damaged (needs
 // repair), protected without the right password.
 LoadedPdf LoadPdf(const std::string& path, const std::string& password);
-// The same over bytes already in memory (a revision cut from a file, tests).
+// The same over bytes already in memory: `bytes` lies in what `storage`
+// keeps alive (a revision cut from a loaded file shares its mapping).
+LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> storage, std::string_view bytes,
+                      const std::string& password);
 LoadedPdf LoadPdfBytes(const std::string& name, std::string bytes, const std::string& password);
-
-std::string ReadFileBytes(const std::string& path);  // throws PdfError
 
 }  // namespace penvane

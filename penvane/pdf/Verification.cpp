@@ -44,7 +44,7 @@ void Describe(QPDFObjectHandle dict, SignatureReport* r) {
     if (ReadRange(dict.getKey("/ByteRange"), &range)) r->range = range;
 }
 
-bool OnlyWhitespace(const std::string& bytes, long long from) {
+bool OnlyWhitespace(std::string_view bytes, long long from) {
     for (size_t i = static_cast<size_t>(from); i < bytes.size(); ++i)
         if (bytes[i] != '\n' && bytes[i] != '\r' && bytes[i] != ' ' && bytes[i] != '\0' && bytes[i] != '\t')
             return false;
@@ -146,7 +146,7 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
                 auto& revision = revisions[end];
                 if (!revision)
                     revision = std::make_shared<LoadedPdf>(
-                        LoadPdfBytes(pdf.path + " (signed revision)", pdf.bytes.substr(0, static_cast<size_t>(end)),
+                        LoadPdfView(pdf.path + " (signed revision)", pdf.storage, pdf.bytes.substr(0, static_cast<size_t>(end)),
                                      q.getTrimmedUserPassword()));
                 r.changes = CompareRevisions(*revision->qpdf, q);
             } catch (const PdfError& e) {

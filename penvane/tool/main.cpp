@@ -94,7 +94,7 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
             if (s.valid && !s.ChangedAfterSigning() && s.answer) layers = s.answer->layers;
             else if (s.valid) layers = handler.Layers(ResultsBag{});
             else layers = handler.Layers(ResultsBag{3, std::nullopt, std::nullopt});
-            LoadedPdf copy = LoadPdfBytes(file, pdf.bytes, password);
+            LoadedPdf copy = LoadPdfView(file, pdf.storage, pdf.bytes, password);
             std::string out = PictureName(picture, ++pictures);
             RenderSignaturePicture(copy, s, layers, out);
             if (!asJson) std::cout << "picture: " << out << " (page " << s.page << ", field \"" << s.field << "\")\n";
