@@ -69,8 +69,10 @@ std::string VerifyText(const VerifyReport& report) {
         out += "  " + std::to_string(++n) + ". " +
                (s.field.empty() ? std::string("no field") : "field " + Quoted(s.field)) +
                (s.page ? " (page " + std::to_string(s.page) + ")" : std::string()) + ": " + Verdict(s) + "\n";
+        // The handler answers its texts whatever it found; they are shown for
+        // the signatures it found valid only.
         std::string text = HandlerText(s, 0);
-        if (!text.empty()) out += "     handler: " + text + " (" + HandlerText(s, 1) + ")\n";
+        if (s.valid && !text.empty()) out += "     handler: " + text + " (" + HandlerText(s, 1) + ")\n";
         if (s.ours) {
             out += "     signed " + s.time + "; reason " + Quoted(s.reason) + ", name " + Quoted(s.name) +
                    ", location " + Quoted(s.location) + ", contact " + Quoted(s.contactInfo) + "\n";
