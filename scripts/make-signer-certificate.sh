@@ -45,7 +45,7 @@ fi
   echo '#include "SignerCertificate.h"'
   echo
   echo "const unsigned char kSignerCertificate[kSignerCertificateLength] = {"
-  od -An -v -tx1 -w12 "$work/cert.der" | sed -E 's/ ([0-9a-f]{2})/ 0x\1,/g; s/^ /   /'
+  od -An -v -tx1 -w12 "$work/cert.der" | sed -E 's/ ([0-9a-f]{2})/ 0x\1,/g; s/^ /    /'
   echo "};"
 } > "$out"
 echo "wrote $out ($length bytes)"

@@ -114,7 +114,8 @@ private:
     IID m_iid;
 };
 
-ControlSite::ControlSite(const ControlSpec& desc) : m_parent(desc.parent), m_id(desc.id), m_rect(desc.rect)
+ControlSite::ControlSite(const ControlSpec& desc)
+    : m_parent(desc.parent), m_id(desc.id), m_rect(desc.rect), m_visible((desc.style & WS_VISIBLE) != 0)
 {
     InterlockedIncrement(&g_liveContainerObjects);
 }
@@ -201,9 +202,12 @@ HRESULT ControlSite::Start(const ControlSpec& desc)
     SetWindowLongPtrW(m_hwnd, GWLP_ID, (LONG_PTR)m_id);
     const DWORD kept = WS_TABSTOP | WS_GROUP | WS_DISABLED;
     DWORD style = (DWORD)GetWindowLongPtrW(m_hwnd, GWL_STYLE);
-    SetWindowLongPtrW(m_hwnd, GWL_STYLE, (LONG_PTR)((style & ~kept) | (desc.style & kept)));
+    const DWORD wanted = (style & ~kept) | (desc.style & kept);
+    // Every change of a window costs a round trip to the window system: make
+    // only the ones needed (a hidden control usually comes hidden already).
+    if (wanted != style) SetWindowLongPtrW(m_hwnd, GWL_STYLE, (LONG_PTR)wanted);
     if (desc.text && *desc.text) SetWindowTextA(m_hwnd, desc.text);
-    ::ShowWindow(m_hwnd, (desc.style & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);
+    if (((wanted & WS_VISIBLE) != 0) != m_visible) ::ShowWindow(m_hwnd, m_visible ? SW_SHOWNA : SW_HIDE);
     return S_OK;
 }
 
@@ -350,6 +354,8 @@ STDMETHODIMP ControlSite::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, D
     case DISPID_AMBIENT_MESSAGEREFLECT:
     case DISPID_AMBIENT_SUPPORTSMNEMONICS:
         V_VT(result) = VT_BOOL; V_BOOL(result) = VARIANT_FALSE; return S_OK;
+    case kAmbientStartHidden:
+        V_VT(result) = VT_BOOL; V_BOOL(result) = m_visible ? VARIANT_FALSE : VARIANT_TRUE; return S_OK;
     case DISPID_AMBIENT_LOCALEID:
         V_VT(result) = VT_I4; V_I4(result) = (LONG)GetUserDefaultLCID(); return S_OK;
     case DISPID_AMBIENT_BACKCOLOR:

@@ -13,6 +13,12 @@ namespace fw {
 
 class EventSink;
 
+// A private ambient property of this framework's container: true when the
+// control is to stay hidden, so that its window is made hidden rather than
+// shown and hidden at once (which costs the platform a second window's worth
+// of work). Other containers do not answer it: their controls show as ever.
+constexpr DISPID kAmbientStartHidden = 0x46570001;
+
 struct ControlSpec {
     CLSID clsid;
     HWND parent;
@@ -109,6 +115,7 @@ private:
     HWND m_parent;
     UINT m_id;
     RECT m_rect;
+    bool m_visible;
     HWND m_hwnd = nullptr;
     bool m_inPlace = false;
     IOleObject* m_object = nullptr;

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "ConnectionPoint.h"
+#include "ControlSite.h"
 #include "FwApp.h"
 
 namespace {
@@ -303,6 +304,27 @@ STDMETHODIMP COleControl::Close(DWORD)
     return S_OK;
 }
 
+namespace {
+
+// Whether this framework's own container asked for a hidden control (its
+// private ambient property); any other container gets a shown window.
+bool ContainerWantsHidden(IOleClientSite* site)
+{
+    IDispatch* ambient = nullptr;
+    if (FAILED(site->QueryInterface(IID_IDispatch, (void**)&ambient))) return false;
+    VARIANT value;
+    VariantInit(&value);
+    DISPPARAMS none = {};
+    const HRESULT hr =
+        ambient->Invoke(fw::kAmbientStartHidden, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+    ambient->Release();
+    const bool hidden = SUCCEEDED(hr) && V_VT(&value) == VT_BOOL && V_BOOL(&value) == VARIANT_TRUE;
+    VariantClear(&value);
+    return hidden;
+}
+
+} // namespace
+
 HRESULT COleControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, LPCRECT rectHint)
 {
     if (m_hWnd) return S_OK;
@@ -327,11 +349,12 @@ HRESULT COleControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, LPCR
         SafeRelease(frame);
         SafeRelease(doc);
     }
-    if (!CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos, parent, 0)) {
+    if (!CreateEx(0, nullptr, nullptr, WS_CHILD | WS_CLIPSIBLINGS, pos, parent, 0)) {
         inPlace->OnInPlaceDeactivate();
         inPlace->Release();
         return E_FAIL;
     }
+    if (!ContainerWantsHidden(site)) ::ShowWindow(m_hWnd, SW_SHOWNA);
     m_inPlaceSite = inPlace;
     return S_OK;
 }

@@ -64,6 +64,43 @@ TEST_F(Containment, CreatesAHiddenChildOfTheDesktopAndDestroysIt)
     EXPECT_EQ(proxy.GetControlUnknown(), nullptr);
 }
 
+// Counts the windows of this thread that are made visible or shown.
+struct ShowWatch {
+    static int& Shown()
+    {
+        static int shown = 0;
+        return shown;
+    }
+    static LRESULT CALLBACK OnCreate(int code, WPARAM w, LPARAM l)
+    {
+        if (code == HCBT_CREATEWND && (reinterpret_cast<CBT_CREATEWNDW*>(l)->lpcs->style & WS_VISIBLE)) ++Shown();
+        return CallNextHookEx(nullptr, code, w, l);
+    }
+    static LRESULT CALLBACK OnMessage(int code, WPARAM w, LPARAM l)
+    {
+        const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(l);
+        if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam) ++Shown();
+        return CallNextHookEx(nullptr, code, w, l);
+    }
+};
+
+// A hidden control is made hidden, not shown and hidden again: showing a
+// window costs the platform about as much again as making it.
+TEST_F(Containment, AHiddenControlIsNeverShown)
+{
+    ShowWatch::Shown() = 0;
+    HHOOK cbt = SetWindowsHookExW(WH_CBT, ShowWatch::OnCreate, nullptr, GetCurrentThreadId());
+    HHOOK calls = SetWindowsHookExW(WH_CALLWNDPROC, ShowWatch::OnMessage, nullptr, GetCurrentThreadId());
+    {
+        CWnd proxy;
+        ASSERT_TRUE(proxy.CreateControl(CFwTestCtrl::guid, nullptr, 0, CRect(0, 0, 1, 1), CWnd::GetDesktopWindow(), kChildId));
+        EXPECT_FALSE(proxy.IsWindowVisible());
+    }
+    UnhookWindowsHookEx(calls);
+    UnhookWindowsHookEx(cbt);
+    EXPECT_EQ(ShowWatch::Shown(), 0);
+}
+
 TEST_F(Containment, VisibleStyleShowsTheControlWithItsTextAndRectangle)
 {
     EventHost host;
@@ -228,6 +265,7 @@ TEST_F(Containment, HostedByTheSystemsAtlContainer)
     ASSERT_EQ(fw::InvokeDispatch(dispatch, 11, DISPATCH_METHOD, VT_I4, &handle, nullptr, (const BYTE*)VTS_NONE), S_OK);
     HWND controlWindow = (HWND)LongToHandle(handle);
     EXPECT_TRUE(IsWindow(controlWindow));
+    EXPECT_TRUE(GetWindowLongPtrW(controlWindow, GWL_STYLE) & WS_VISIBLE);   // another container's controls still show
     EXPECT_EQ(GetParent(controlWindow), ax);
     short echoed = 0;
     EXPECT_EQ(fw::InvokeDispatch(dispatch, 1, DISPATCH_METHOD, VT_I2, &echoed, nullptr, (const BYTE*)VTS_I2, 77), S_OK);

@@ -16,6 +16,10 @@ namespace {
 
 bool gInitialised = false;   // the record is filled and its callbacks exist
 bool gRegistered = false;    // registration was tried; never cleared
+// The check callback placed in the host's table, so that only a handle we
+// made there is ever destroyed (a host that refuses may still have filled
+// hostExtension, with whatever its table holds at 0x100).
+Callback gHostExtensionCheck = nullptr;
 
 template <typename Fn>
 void* Address(Fn fn)
@@ -125,8 +129,8 @@ bool RegisterHandler()
     // A host that registered the handler without giving us its table gets
     // no check callback: there is nowhere to put it.
     if (unsigned char* word = HostExtensionCheckWord()) {
-        Callback check = ASCallbackCreate(gExtensionID, Address(onHostExtensionCheck));
-        std::memcpy(word, &check, sizeof check);
+        gHostExtensionCheck = ASCallbackCreate(gExtensionID, Address(onHostExtensionCheck));
+        std::memcpy(word, &gHostExtensionCheck, sizeof gHostExtensionCheck);
     }
     return true;
 }
@@ -138,13 +142,16 @@ void UnregisterHandler()
     delete gHandlerRecord.engine;
     gHandlerRecord.engine = nullptr;
     DestroyRecordCallbacks();
-    if (unsigned char* word = HostExtensionCheckWord()) {
-        Callback check = nullptr;
-        std::memcpy(&check, word, sizeof check);
-        if (check)
-            ASCallbackDestroy(check);
+    if (gHostExtensionCheck != nullptr) {
+        ASCallbackDestroy(gHostExtensionCheck);
         // No handle of ours is left behind in the host's table once it is dead.
-        std::memset(word, 0, sizeof check);
+        unsigned char* word = HostExtensionCheckWord();
+        Callback stored = nullptr;
+        if (word != nullptr)
+            std::memcpy(&stored, word, sizeof stored);
+        if (stored == gHostExtensionCheck)
+            std::memset(word, 0, sizeof stored);
+        gHostExtensionCheck = nullptr;
     }
     ZeroRecord();
     gInitialised = false;

@@ -31,12 +31,22 @@ void ValidateSignature(HandlerEngine& engine, const ValidationRequest& request)
 
 bool CheckSignatureWithDigest(HandlerEngine& /*engine*/, const ValidationRequest& request)
 {
+    if (request.StoredValue() == nullptr || request.StoredValueLength() < kValueHeaderLength ||
+        request.Digest() == nullptr)
+        return false;
+    // A fresh control for every check: nothing of an earlier value or key
+    // can leak into this answer.
+    CQuillix pad;
+    if (!CreateStepPad(pad))
+        return false;
+    return PayloadOpensWithDigest(pad, request);
+}
+
+bool PayloadOpensWithDigest(CQuillix& pad, const ValidationRequest& request)
+{
     const unsigned char* value = request.StoredValue();
     const uint32_t size = request.StoredValueLength();
     if (value == nullptr || size < kValueHeaderLength || request.Digest() == nullptr)
-        return false;
-    CQuillix pad;
-    if (!CreateStepPad(pad))
         return false;
     // The header's length is not consulted: every byte after it goes to the
     // pad, so trailing bytes a host kept are part of the text (and the pad

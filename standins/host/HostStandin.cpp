@@ -1,5 +1,6 @@
 #include "HostStandin.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace standin {
@@ -60,8 +61,18 @@ ExtensionID HostStandin::NewExtension(const std::string& name)
 
 ASBool HostStandin::RegisterHandler(ExtensionID ext, void* record)
 {
-    if (m_refuseRegistration || record == nullptr)
+    if (record == nullptr)
         return 0;
+    if (m_refuseRegistration) {
+        if (m_refusalTableWord) {
+            m_refusalTables.push_back(std::make_unique<unsigned char[]>(kHostExtensionTableBytes));
+            unsigned char* table = m_refusalTables.back().get();
+            std::memset(table, 0, kHostExtensionTableBytes);
+            std::memcpy(table + kHostExtensionCheckOffset, &m_refusalTableWord, sizeof m_refusalTableWord);
+            std::memcpy(static_cast<unsigned char*>(record) + handlerRecord::kHostExtension, &table, sizeof table);
+        }
+        return 0;
+    }
     m_handlers.push_back(std::make_unique<RegisteredHandler>(m_callbacks, ext, record));
     return 1;
 }

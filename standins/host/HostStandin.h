@@ -46,6 +46,9 @@ public:
 
     // Handler registration.
     void SetRefuseRegistration(bool refuse) { m_refuseRegistration = refuse; }
+    // A refusing host that first filled the record's hostExtension word with
+    // a table of its own holding `word` at byte 0x100 (null: fill nothing).
+    void SetRefusalTableWord(void* word) { m_refusalTableWord = word; }
     ASBool RegisterHandler(ExtensionID ext, void* record);
     size_t HandlerCount() const { return m_handlers.size(); }
     RegisteredHandler& Handler(size_t index) { return *m_handlers.at(index); }
@@ -71,6 +74,8 @@ private:
     std::vector<std::unique_ptr<RegisteredHandler>> m_handlers;
     std::unordered_map<void*, std::unique_ptr<Scope>> m_scopes;
     bool m_refuseRegistration = false;
+    void* m_refusalTableWord = nullptr;
+    std::vector<std::unique_ptr<unsigned char[]>> m_refusalTables;
 };
 
 // Fills the host's tables with its operations (HostEntries.cpp).

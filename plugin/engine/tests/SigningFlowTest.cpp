@@ -1,6 +1,8 @@
 // One whole signing in this process: the real capture control and its dialog,
 // the bundled sample written on the pad, Accept; then the value for a
 // document digest, its validation, and the appearance object.
+#include <cstdio>
+
 #include "SignatureAppearance.h"
 #include "SignatureValidation.h"
 #include "SignatureValue.h"
@@ -66,6 +68,11 @@ TEST_F(SigningFlow, CaptureValueValidationAndAppearance)
     EXPECT_EQ(std::memcmp(form->rect, box, sizeof box), 0);
     EXPECT_EQ(std::memcmp(form->bbox, box, sizeof box), 0);
     EXPECT_NE(form->data.find(" c"), std::string::npos) << "no curves in the drawing";
+    // Kept for a look: wrapped in a page and rendered, it shows the signature.
+    if (FILE* f = std::fopen(SIGNING_ARTIFACT_DIR "/appearance.content", "wb")) {
+        std::fwrite(form->data.data(), 1, form->data.size(), f);
+        std::fclose(f);
+    }
 
     host.viewer().CloseDocument(document);
 }

@@ -201,6 +201,8 @@ const std::string& SampleSignatureString()
         CQuillix pad;
         if (!pad.Create(::GetDesktopWindow(), 2002))
             return std::string();
+        // The size of the capture dialog's pad, so the strokes keep their shape.
+        pad.MoveWindow(0, 0, 500, 200, FALSE);
         pad.SetCaptureState(1);
         if (!quillix::replay::PostStrokeFile(pad.GetSafeHwnd(), quillix::testing::SampleStrokeFile()))
             return std::string();

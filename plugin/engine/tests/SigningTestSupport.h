@@ -73,7 +73,8 @@ void WriteSettings(const std::string& text);
 void RemoveSettings();
 
 // The bundled sample signature as the pad's plain signature string (mode 0),
-// made once per program by replaying the stroke file onto a pad.
+// made once per program by replaying the stroke file onto a pad the size of
+// the dialog's.
 const std::string& SampleSignatureString();
 
 // The person at the capture dialog, on a thread of their own: waits for the

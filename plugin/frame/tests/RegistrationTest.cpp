@@ -84,6 +84,20 @@ TEST_F(LoadedPlugin, RefusedRegistrationUndoesItselfAndOnInitAnswersFalse)
     EXPECT_EQ(host.HandlerCount(), 0u);
 }
 
+TEST_F(LoadedPlugin, RefusalLeavesTheHostsOwnTableWordAlone)
+{
+    // A host that filled hostExtension before refusing: the word at 0x100 of
+    // its table is its own, and the plug-in made no check callback to put there.
+    int hostFunction = 0;
+    standin::Callback hostsOwn = host.callbacks().Create(nullptr, &hostFunction);
+    host.SetRefusalTableWord(hostsOwn);
+    host.SetRefuseRegistration(true);
+    EXPECT_FALSE(plugin.Start(PluginPath()));
+    EXPECT_EQ(host.callbacks().FunctionOf(hostsOwn), &hostFunction);
+    EXPECT_EQ(host.callbacks().StrayDestroys(), 0u);
+    host.callbacks().Destroy(hostsOwn);
+}
+
 TEST_F(LoadedPlugin, SecondRegistrationIsRefusedAndLeavesTheRecordAlone)
 {
     standin::RegisteredHandler& handler = Started();

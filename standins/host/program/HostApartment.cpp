@@ -4,10 +4,15 @@
 
 namespace standin {
 
-HostApartment::HostApartment() : m_initialised(SUCCEEDED(OleInitialize(nullptr))) {}
+HostApartment::HostApartment()
+    : m_initialised(SUCCEEDED(OleInitialize(nullptr))), m_automation(LoadLibraryW(L"oleaut32.dll"))
+{
+}
 
 HostApartment::~HostApartment()
 {
+    if (m_automation)
+        FreeLibrary(m_automation);
     if (m_initialised)
         OleUninitialize();
 }

@@ -1,8 +1,10 @@
 // The host's user-interface thread as a PDF host runs it: OLE initialised
-// (which brings in the window and automation libraries) before any plug-in
-// is loaded. Plug-ins rely on it: they create ActiveX controls and never
-// initialise OLE themselves.
+// and the automation library loaded before any plug-in is. Plug-ins rely on
+// the first (they create ActiveX controls and never initialise OLE
+// themselves); the second keeps a plug-in's load from paying for loading the
+// automation library, which a real host has long had in its process.
 #pragma once
+#include <windows.h>
 
 namespace standin {
 
@@ -16,6 +18,7 @@ public:
 
 private:
     bool m_initialised;
+    HMODULE m_automation;
 };
 
 }  // namespace standin
