@@ -39,8 +39,15 @@ std::string TestPdf(const std::string& name) { return std::string(PENVANE_TESTDA
 std::string SampleStrokes() { return PENVANE_SAMPLE_STROKES; }
 
 std::string ScratchDir() {
+    // Every folder made here goes when the test program ends.
+    static std::vector<std::string> made;
+    static const int registered = std::atexit([] {
+        for (const std::string& dir : made) std::system(("rm -rf " + dir).c_str());
+    });
+    (void)registered;
     char dir[] = "/tmp/penvane-testXXXXXX";
     if (!mkdtemp(dir)) std::abort();
+    made.push_back(dir);
     return dir;
 }
 
