@@ -1,0 +1,54 @@
+// Verifying every signature of a document: coverage first, then the handler
+// for this handler's signatures, then what later revisions changed.
+#pragma once
+#include "ByteRange.h"
+#include "PdfLoad.h"
+#include "RevisionDiff.h"
+#include "SignatureFields.h"
+#include "SignatureHandler.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace penvane {
+
+struct SignatureReport {
+    std::string field;            // the field's name; empty when no field holds the dictionary
+    int page = 0;
+    PdfRect rect{};
+    int rotation = 0;
+    int dictObject = 0;           // the signature dictionary's object number
+    std::string filter, subFilter;
+    bool ours = false;            // /Filter names this handler
+    std::optional<ByteRange> range;
+    bool coversWholeFile = false;
+    std::string reason, name, location, contactInfo, time;  // UTF-8
+    std::optional<ValidationAnswer> answer;                  // the handler's, when asked
+    bool valid = false;           // ours: coverage holds and the handler found it valid
+    std::string problem;          // why not valid
+    std::optional<RevisionChanges> changes;  // when later revisions exist
+    bool ChangedAfterSigning() const { return changes && !changes->OnlySignatures(); }
+};
+
+struct VerifyReport {
+    std::string path;
+    long long fileSize = 0;
+    std::vector<SignatureReport> signatures;  // newest first
+    // 0: at least one of this handler's signatures, all valid, nothing but
+    // signatures added after any of them; 1 otherwise.
+    int ExitCode() const;
+};
+
+// `handler` may be null only when the document has none of this handler's
+// signatures (the caller finds that out with FindSignatures first).
+VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler);
+
+// The signature dictionaries of the document, newest first, before any check.
+std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf);
+
+// Validity codes of the handler that mean valid (Part of its vocabulary: the
+// layer "Valid" is chosen for these).
+bool IsValidDigestCode(int32_t code);
+
+}  // namespace penvane

@@ -1,0 +1,83 @@
+// Bad input: one line naming the problem, exit code 2, no output file, the
+// input untouched. A signer who cancels: exit code 1, no output.
+#include <gtest/gtest.h>
+
+#include "ToolRunner.h"
+
+namespace {
+
+TEST(BadInput, EachProblemIsNamedAndNothingIsWritten) {
+    const std::string dir = ScratchDir(), out = dir + "/out.pdf";
+    WriteBytes(dir + "/text.pdf", "just some text\n");
+    std::string damaged = ReadBytes(TestPdf("minimal.pdf"));
+    damaged.replace(damaged.find("0000000009 00000 n"), 10, "0000000100");
+    WriteBytes(dir + "/damaged.pdf", damaged);
+    ASSERT_EQ(RunCommand("qpdf --encrypt user owner 256 -- " + TestPdf("minimal.pdf") + " " + dir + "/locked.pdf").exitCode, 0);
+    const std::string copyOfInput = dir + "/in.pdf";
+    WriteBytes(copyOfInput, ReadBytes(TestPdf("minimal.pdf")));
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+        std::string output;
+    } cases[] = {
+        {{dir + "/text.pdf", out}, "not a PDF file", out},
+        {{dir + "/damaged.pdf", out}, "damaged; qpdf could read it only by repairing it", out},
+        {{dir + "/locked.pdf", out, "--new-field", "1:0,0,10,10"}, "the file is protected; give its password with --password", out},
+        {{dir + "/locked.pdf", out, "--new-field", "1:0,0,10,10", "--password", "guess"}, "the file is protected and the password is wrong", out},
+        {{TestPdf("unsigned-field.pdf"), out, "--field", "Nope"}, "no signature field named \"Nope\"", out},
+        {{TestPdf("digitally-signed.pdf"), out, "--field", "Signature2"}, "the field \"Signature2\" is already signed", out},
+        {{TestPdf("minimal.pdf"), out}, "the document has no unsigned signature field", out},
+        {{TestPdf("minimal.pdf"), out, "--new-field", "2:0,0,10,10"}, "page 2 is out of range: the document has 1 page(s)", out},
+        {{TestPdf("minimal.pdf"), out, "--new-field", "1:500,700,700,800"}, "is outside page 1 (0,0,612,792)", out},
+        {{TestPdf("minimal.pdf"), out, "--new-field", "1:10,10"}, "--new-field wants PAGE:X0,Y0,X1,Y1", out},
+        {{copyOfInput, copyOfInput, "--new-field", "1:0,0,10,10"}, "the output must be another file than the input", ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"sign"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), {"--strokes", SampleStrokes()});
+        const std::string before = ReadBytes(c.args[0]);
+        ToolRun r = RunTool(args);
+        EXPECT_EQ(r.exitCode, 2) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        if (!c.output.empty()) EXPECT_FALSE(Exists(c.output)) << c.message;
+        EXPECT_EQ(ReadBytes(c.args[0]), before) << c.message;
+    }
+    EXPECT_EQ(RunCommand("ls " + dir + " | grep -c part").out, "0\n") << "no temporary file left behind";
+}
+
+TEST(BadInput, AProtectedFileSignsAndVerifiesWithItsPassword) {
+    const std::string dir = ScratchDir();
+    ASSERT_EQ(RunCommand("qpdf --encrypt user owner 256 -- " + TestPdf("minimal.pdf") + " " + dir + "/locked.pdf").exitCode, 0);
+    ASSERT_EQ(SignWithSample(dir + "/locked.pdf", dir + "/signed.pdf", {"--new-field", "1:50,50,250,130", "--password", "user"}).exitCode, 0);
+    EXPECT_EQ(RunCommand("qpdf --check --password=user " + dir + "/signed.pdf").exitCode, 0);
+    EXPECT_EQ(RunTool({"verify", "--password", "user", dir + "/signed.pdf"}).exitCode, 0);
+    EXPECT_EQ(RunTool({"verify", dir + "/signed.pdf"}).exitCode, 2);
+}
+
+TEST(BadInput, CancelHangAndMissingHost) {
+    const std::string dir = ScratchDir(), out = dir + "/out.pdf";
+    const std::vector<std::string> sign{"sign", TestPdf("minimal.pdf"), out, "--new-field", "1:50,50,250,130"};
+    // Without strokes the test host cancels, as a signer pressing Cancel.
+    ToolRun cancelled = RunTool(sign);
+    EXPECT_EQ(cancelled.exitCode, 1);
+    EXPECT_NE(cancelled.err.find("the signer cancelled; no signature was made"), std::string::npos) << cancelled.err;
+    EXPECT_FALSE(Exists(out));
+
+    ToolRun hung = RunCommand(std::string("PENVANE_HOST='") + PENVANE_FAKE_HOST + " --hang-on sign' PENVANE_HOST_TIMEOUT=1 " +
+                              PENVANE_TOOL + " sign " + TestPdf("minimal.pdf") + " " + out + " --new-field 1:50,50,250,130");
+    EXPECT_EQ(hung.exitCode, 2);
+    EXPECT_EQ(hung.err, "penvane: the host program did not answer within 1 s; it was stopped\n");
+    EXPECT_FALSE(Exists(out));
+
+    ToolRun missing = RunTool(sign, "");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("PENVANE_HOST is not set: run the tool through scripts/penvane"), std::string::npos);
+    ToolRun absent = RunTool(sign, "/nonexistent/penvane-host");
+    EXPECT_EQ(absent.exitCode, 2);
+    EXPECT_NE(absent.err.find("cannot start the host program /nonexistent/penvane-host"), std::string::npos) << absent.err;
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+// The signature handler as the host program answers for it over the line
+// protocol. The host program starts at the first request and ends with the
+// handler; one run serves one signing or any number of validations.
+#pragma once
+#include "HostProcess.h"
+#include "SignatureHandler.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace penvane {
+
+struct HostCommand {
+    std::vector<std::string> argv;   // the host program and its arguments
+    std::string errorLog;            // where its standard error goes ("" discards it)
+    int answerSeconds = 120;         // any answer (the first includes Wine's start)
+    int captureSeconds = 900;        // a signing with a person at the pad
+};
+
+// PENVANE_HOST (a command line, split at blanks), PENVANE_HOST_LOG and
+// PENVANE_HOST_TIMEOUT from the environment. Without PENVANE_HOST the
+// handler's first request fails, naming what to run.
+HostCommand HostCommandFromEnvironment();
+
+class ProtocolHandler : public SignatureHandler {
+public:
+    explicit ProtocolHandler(HostCommand command) : command_(std::move(command)) {}
+    ~ProtocolHandler() override;
+    // Starts the host program now, so that Wine comes up while the tool reads
+    // the PDF; without PENVANE_HOST it does nothing (the first request says why).
+    void Start();
+
+    SigningAnswer Sign(const SignRequest& request) override;
+    AppearanceAnswer Appearance() override;
+    uint32_t ValueSize() override;
+    std::string Value(const std::string& digest) override;
+    ValidationAnswer Validate(const std::string& value, const std::string& digest) override;
+    std::vector<ValidityLayer> Layers(const ResultsBag& results) override;
+
+private:
+    Message Ask(const std::string& line, const char* op, int timeoutSeconds);
+    HostCommand command_;
+    std::unique_ptr<HostProcess> host_;
+};
+
+}  // namespace penvane

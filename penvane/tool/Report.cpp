@@ -1,0 +1,126 @@
+#include "Report.h"
+
+#include <cstdio>
+
+#include "TextEncoding.h"
+
+namespace penvane {
+namespace {
+
+using nlohmann::json;
+
+std::string Num(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+std::string RectText(const PdfRect& r) {
+    return Num(r[0]) + "," + Num(r[1]) + "," + Num(r[2]) + "," + Num(r[3]);
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string HandlerText(const SignatureReport& s, size_t index) {
+    if (!s.answer || !s.answer->texts[index]) return std::string();
+    return HostTextToUtf8(*s.answer->texts[index]);
+}
+
+}  // namespace
+
+std::string FieldsText(const std::string& path, const std::vector<SignatureField>& fields) {
+    std::string out = path + ": " + std::to_string(fields.size()) + " signature field(s)\n";
+    for (const SignatureField& f : fields) {
+        out += "  " + Quoted(f.name) + "  page " + (f.page ? std::to_string(f.page) : std::string("none")) +
+               "  rect " + RectText(f.rect) + "  " + (f.IsSigned() ? "signed" : "unsigned");
+        if (f.reasons) {
+            out += "  reasons:";
+            for (const std::string& r : *f.reasons) out += " " + Quoted(r);
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+json FieldsJson(const std::string& path, const std::vector<SignatureField>& fields) {
+    json list = json::array();
+    for (const SignatureField& f : fields) {
+        json j{{"name", f.name}, {"page", f.page}, {"rect", f.rect}, {"signed", f.IsSigned()}};
+        if (f.reasons) j["reasons"] = *f.reasons;
+        if (f.seedFlags) j["seedFlags"] = *f.seedFlags;
+        list.push_back(j);
+    }
+    return json{{"file", path}, {"fields", list}};
+}
+
+std::string Verdict(const SignatureReport& s) {
+    if (!s.ours) return "not this handler's signature (" + (s.filter.empty() ? std::string("no /Filter") : s.filter) + "); not checked";
+    if (!s.valid) return "INVALID: " + s.problem;
+    if (s.ChangedAfterSigning())
+        return "valid for its revision, changed after signing: " + s.changes->Summary();
+    if (s.changes) return "valid; followed by " + s.changes->Summary();
+    return "valid";
+}
+
+std::string VerifyText(const VerifyReport& report) {
+    std::string out = report.path + ": " + std::to_string(report.signatures.size()) + " signature(s), newest first\n";
+    int n = 0;
+    for (const SignatureReport& s : report.signatures) {
+        out += "  " + std::to_string(++n) + ". " +
+               (s.field.empty() ? std::string("no field") : "field " + Quoted(s.field)) +
+               (s.page ? " (page " + std::to_string(s.page) + ")" : std::string()) + ": " + Verdict(s) + "\n";
+        // The handler answers its texts whatever it found; they are shown for
+        // the signatures it found valid only.
+        std::string text = HandlerText(s, 0);
+        if (s.valid && !text.empty()) out += "     handler: " + text + " (" + HandlerText(s, 1) + ")\n";
+        if (s.ours) {
+            out += "     signed " + s.time + "; reason " + Quoted(s.reason) + ", name " + Quoted(s.name) +
+                   ", location " + Quoted(s.location) + ", contact " + Quoted(s.contactInfo) + "\n";
+        }
+        if (s.range) {
+            const ByteRange& r = *s.range;
+            out += "     signed bytes 0.." + std::to_string(r[1]) + " and " + std::to_string(r[2]) + ".." +
+                   std::to_string(r[2] + r[3]) + " of " + std::to_string(report.fileSize) +
+                   (s.coversWholeFile ? " (the whole file but the value)\n" : "\n");
+        }
+        if (s.changes)
+            for (const std::string& d : s.changes->details) out += "     changed after: " + d + "\n";
+    }
+    if (report.signatures.empty()) out += "  no signatures\n";
+    return out;
+}
+
+json VerifyJson(const VerifyReport& report) {
+    json list = json::array();
+    for (const SignatureReport& s : report.signatures) {
+        json j{{"field", s.field},       {"page", s.page},          {"rect", s.rect},
+               {"filter", s.filter},     {"subFilter", s.subFilter}, {"thisHandler", s.ours},
+               {"valid", s.valid},       {"verdict", Verdict(s)},   {"changedAfterSigning", s.ChangedAfterSigning()},
+               {"reason", s.reason},     {"name", s.name},          {"location", s.location},
+               {"contactInfo", s.contactInfo}, {"time", s.time}};
+        if (!s.problem.empty() && s.ours) j["problem"] = s.problem;
+        if (s.range) j["byteRange"] = *s.range;
+        j["coversWholeFile"] = s.coversWholeFile;
+        if (s.changes)
+            j["laterRevisions"] = json{{"summary", s.changes->Summary()},
+                                       {"signaturesAdded", s.changes->signatures},
+                                       {"formValues", s.changes->formValues},
+                                       {"annotations", s.changes->annotations},
+                                       {"other", s.changes->other},
+                                       {"details", s.changes->details}};
+        if (s.answer) {
+            json results = json::object();
+            if (s.answer->digest) results["digest"] = *s.answer->digest;
+            if (s.answer->trustFlags) results["trustFlags"] = *s.answer->trustFlags;
+            if (s.answer->id) results["id"] = *s.answer->id;
+            json texts = json::object();
+            for (size_t i = 0; i < 3; ++i)
+                if (s.answer->texts[i]) texts[std::to_string(8 + i)] = HostTextToUtf8(*s.answer->texts[i]);
+            j["handler"] = json{{"results", results}, {"texts", texts}};
+        }
+        list.push_back(j);
+    }
+    return json{{"file", report.path}, {"signatures", list}, {"exitCode", report.ExitCode()}};
+}
+
+}  // namespace penvane
