@@ -5,6 +5,8 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh" || exit 1
 bash "$root/scripts/build.sh" || exit 1
+# The command the Windows signing test drives (a native release build).
+bash "$root/scripts/build-tool.sh" || exit 1
 
 status=0
 echo "== native tests"
