@@ -48,13 +48,16 @@ function(penvane_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCKS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
-  set(props TIMEOUT 300 ${T_PROPERTIES})
-  if(T_LOCKS)
-    string(REPLACE ";" "," locks "${T_LOCKS}")
-    list(APPEND props RESOURCE_LOCK "${locks}")
-  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ${props})
+                       PROPERTIES TIMEOUT 300 ${T_PROPERTIES})
+  # The locks are set once the cases are listed, by a file ctest reads after
+  # the listing: gtest_discover_tests flattens a list value among its
+  # PROPERTIES, and ctest takes "a,b" as the one lock named so.
+  if(T_LOCKS)
+    set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
+    file(WRITE ${file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${T_LOCKS}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+  endif()
 endfunction()
 
 # penvane_win_path(OUT path): the path as a Windows program under Wine sees it.
