@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Builds the `penvane` command for use (build/tool/penvane/tool/penvane): a
-# native release build without sanitizers. scripts/penvane runs it the first
-# time; scripts/test.sh every time, before the Windows tests, whose signing
-# test drives it. Quiet; the log is build/tool-build.log.
+# Builds the signing tool for use (not for the tests' sanitizers): an
+# optimised native build in build/tool, target penvane only. Brings an
+# existing build up to date; the build's output goes to build/tool-build.log.
+#   bash scripts/build-tool.sh    (scripts/penvane, build.sh, test.sh, the tests that drive it)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
+gen=()
+command -v ninja >/dev/null && gen=(-G Ninja)
+if command -v ccache >/dev/null; then
+  launcher="env;CCACHE_BASEDIR=$root;CCACHE_NOHASHDIR=1;ccache"
+  gen+=(-DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher")
+fi
 mkdir -p "$root/build"
 {
   if [ ! -f "$root/build/tool/CMakeCache.txt" ]; then
-    gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
     cmake -S "$root" -B "$root/build/tool" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DPENVANE_SANITIZE=OFF || exit 1
   fi
   cmake --build "$root/build/tool" --target penvane -j "$(nproc)"
 } >"$root/build/tool-build.log" 2>&1 ||
-  { echo "building the tool failed; see build/tool-build.log (run bash scripts/setup.sh first)" >&2; exit 1; }
+  { echo "build-tool: building the tool failed; see build/tool-build.log (run bash scripts/setup.sh first)" >&2; exit 1; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds both trees: build/win (mingw-w64, everything) and
-# build/native (platform-free units with ASan/UBSan, fuzz targets with clang).
+# Configures and builds the trees: build/win (mingw-w64, everything) and
+# build/native (platform-free units with ASan/UBSan, fuzz targets with clang)
+# and build/tool (the signing tool, optimised).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -30,4 +31,7 @@ if [ "${PENVANE_SKIP_NATIVE:-0}" != 1 ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/native" "${gen[@]}" >/dev/null
   fi
   cmake --build "$root/build/native" -j "$jobs"
+  # The signing tool as a user runs it (build/tool): the installer test signs
+  # with it through the installed modules.
+  bash "$root/scripts/build-tool.sh"
 fi

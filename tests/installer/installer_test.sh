@@ -11,7 +11,9 @@
 #     plug-in; the pad stand-in is absent; removal takes
 #     the files away and keeps the settings file the user edited;
 #  2. the current package with the stand-in feature, no plug-in folder given
-#     or found: the documented fallback; the stand-in is registered; removal.
+#     or found: the documented fallback; the stand-in is registered; the
+#     signing tool signs a PDF with a replayed signature through the installed
+#     modules and verifies it; removal.
 # Then the registry holds nothing the rounds wrote but the shared component
 # categories and the installer's records of the settings file and of those
 # categories (both permanent by design).
@@ -36,6 +38,8 @@ major=${version%%.*}
 if [ "$major" -lt 1 ]; then echo "installer test: needs a major version of 1 or more" >&2; exit 1; fi
 old_version=$((major - 1)).0.0.0
 mkdir -p "$work"
+tool=$root/build/tool/penvane/tool/penvane
+bash "$root/scripts/build-tool.sh" || { fail "the signing tool did not build"; tool=; }
 bash "$root/scripts/package.sh" --build "$build" --output "$work/PenvaneSetup.msi" >/dev/null || exit 1
 bash "$root/scripts/package.sh" --build "$build" --version "$old_version" --output "$work/PenvaneSetup-old.msi" >/dev/null || exit 1
 product_code() { msiinfo export "$1" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }' | tr -d '\r'; }
@@ -96,6 +100,12 @@ arp_value() {  # arp_value LISTING PRODUCTCODE NAME: one value of the product's 
     'index($1, code) && index($2, name "=") == 1 { print substr($2, length(name) + 2) }' <<<"$1"
 }
 
+# The signing tool (native, build/tool), its host the build's host program
+# loading the installed plug-in; the tool's output goes to the test's log.
+signing() {
+  PENVANE_HOST=$installed_host PENVANE_HOST_LOG=$work/penvane-host.log "$tool" "$@" </dev/null 2>&1 | sed 's/^/   /'
+  return "${PIPESTATUS[0]}"
+}
 scripted() { win cscript //nologo "$(winepath -w "$here/create_controls.js")" "$@"; }
 msi() { wine msiexec "$@" /qn </dev/null >/dev/null 2>&1; }
 refused() { ! msi "$@"; }
@@ -191,6 +201,19 @@ if [ "$installed" = "$self_pad" ]; then echo "ok: stand-in registration equals i
 else fail "stand-in registration differs (< module, > installer):"; diff <(echo "$self_pad") <(echo "$installed"); fi
 out=$(scripted PENVANEPDF.PenvanePdfCtrl.1 QUILLIX.QuillixCtrl.1)
 check "a script creates both controls" test "$(grep -c ' created$' <<<"$out")" = 2
+step "a signing through the installed plug-in, control and stand-in"
+if [ -n "$tool" ]; then
+  # The tool splits PENVANE_HOST at blanks and the installed plug-in's path
+  # has one: a wrapper carries the host program's command line.
+  installed_host=$work/installed-host.sh
+  printf '#!/usr/bin/env bash\nexec wine %q --protocol %q\n' "$host_program" \
+    'C:\Program Files\Penvane\Plug-ins\PenvanePlus.api' > "$installed_host"
+  chmod +x "$installed_host"
+  rm -f "$work/signed.pdf" "$work/penvane-host.log"
+  check "penvane signs a new field with the sample strokes" signing sign "$root/penvane/sample/agreement.pdf" \
+    "$work/signed.pdf" --new-field 1:350,60,550,130 --strokes "$root/standins/pendata/sample/sample_signature.strokes"
+  check "and penvane verifies the signed file" signing verify "$work/signed.pdf"
+fi
 check "removal succeeds" timed_msi /x "$(winepath -w "$work/PenvaneSetup.msi")"
 check "product folder removed" test ! -e "$appdir"
 check "settings file kept" test -f "$ini"
