@@ -2,6 +2,8 @@
 // input untouched. A signer who cancels: exit code 1, no output.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "ToolRunner.h"
 
 namespace {
@@ -55,6 +57,24 @@ TEST(BadInput, AProtectedFileSignsAndVerifiesWithItsPassword) {
     EXPECT_EQ(RunCommand("qpdf --check --password=user " + dir + "/signed.pdf").exitCode, 0);
     EXPECT_EQ(RunTool({"verify", "--password", "user", dir + "/signed.pdf"}).exitCode, 0);
     EXPECT_EQ(RunTool({"verify", dir + "/signed.pdf"}).exitCode, 2);
+}
+
+TEST(BadInput, ADamagedFileAmongSeveralIsReportedInItsPlace) {
+    const std::string dir = ScratchDir();
+    ASSERT_EQ(SignWithSample(TestPdf("minimal.pdf"), dir + "/signed.pdf", {"--new-field", "1:50,50,250,130"}).exitCode, 0);
+    WriteBytes(dir + "/text.pdf", "just some text\n");
+    ToolRun text = RunTool({"verify", dir + "/signed.pdf", dir + "/text.pdf"});
+    EXPECT_EQ(text.exitCode, 2);
+    EXPECT_NE(text.out.find("1. field"), std::string::npos) << "the good file keeps its verdict:\n" << text.out;
+    EXPECT_NE(text.out.find("error: " + dir + "/text.pdf: not a PDF file"), std::string::npos) << text.out;
+    ToolRun json = RunTool({"verify", "--json", dir + "/text.pdf", dir + "/signed.pdf"});
+    EXPECT_EQ(json.exitCode, 2);
+    const auto report = nlohmann::json::parse(json.out);
+    ASSERT_EQ(report["files"].size(), 2u);
+    EXPECT_EQ(report["files"][0]["exitCode"], 2);
+    EXPECT_NE(report["files"][0]["error"].get<std::string>().find("not a PDF file"), std::string::npos);
+    EXPECT_EQ(report["files"][1]["exitCode"], 0);
+    EXPECT_EQ(report["exitCode"], 2);
 }
 
 TEST(BadInput, CancelHangAndMissingHost) {

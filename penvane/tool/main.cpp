@@ -78,8 +78,21 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
     nlohmann::json all = nlohmann::json::array();
     int exitCode = 0, pictures = 0;
     for (const std::string& file : files) {
-        LoadedPdf pdf = LoadPdf(file, password);
-        VerifyReport report = VerifyPdf(pdf, &handler);
+        LoadedPdf pdf;
+        VerifyReport report;
+        try {
+            pdf = LoadPdf(file, password);
+            report = VerifyPdf(pdf, &handler);
+        } catch (const PdfError& e) {
+            // One file alone answers with the plain error. Among several, a
+            // damaged one is reported in its place and the others still get
+            // their verdicts; the run's exit code is then the error's.
+            if (files.size() == 1) throw;
+            exitCode = kExitError;
+            if (asJson) all.push_back({{"file", file}, {"error", e.what()}, {"exitCode", kExitError}});
+            else std::cout << "error: " << e.what() << "\n";  // the message names the file
+            continue;
+        }
         exitCode = std::max(exitCode, report.ExitCode());
         if (asJson) all.push_back(VerifyJson(report));
         else std::cout << VerifyText(report);
