@@ -472,11 +472,11 @@ TEST_F(Containment, LeavingInPlaceActivationTellsTheSite)
 
 TEST_F(Containment, BindingToASecondSiteLetsGoOfTheFirst)
 {
-    fw::ControlSpec spec = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
+    fw::ControlSpec request = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
     fw::ControlSite* first = nullptr;
     fw::ControlSite* second = nullptr;
-    ASSERT_EQ(fw::ControlSite::Create(spec, &first), S_OK);
-    ASSERT_EQ(fw::ControlSite::Create(spec, &second), S_OK);
+    ASSERT_EQ(fw::ControlSite::Create(request, &first), S_OK);
+    ASSERT_EQ(fw::ControlSite::Create(request, &second), S_OK);
     // The proxy lives in storage the test owns, so a write after its end shows.
     alignas(CWnd) unsigned char storage[sizeof(CWnd)];
     CWnd* proxy = new (storage) CWnd;
@@ -497,9 +497,9 @@ TEST_F(Containment, BindingToASecondSiteLetsGoOfTheFirst)
 
 TEST_F(Containment, SecondProxyBoundToOneSiteTakesItOver)
 {
-    fw::ControlSpec spec = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
+    fw::ControlSpec request = {CFwTestCtrl::guid, GetDesktopWindow(), kChildId, 0, {0, 0, 1, 1}, nullptr, nullptr, 0};
     fw::ControlSite* site = nullptr;
-    ASSERT_EQ(fw::ControlSite::Create(spec, &site), S_OK);
+    ASSERT_EQ(fw::ControlSite::Create(request, &site), S_OK);
     CWnd first, second;
     first.AttachSite(site);
     second.AttachSite(site);
