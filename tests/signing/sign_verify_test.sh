@@ -9,7 +9,7 @@
 # One pass: sign a sample on a new field; qpdf finds the output sound; verify
 # finds it valid; a byte flipped inside the signed range is not valid; a
 # second signature on the signed output leaves both valid, the first followed
-# by that signature only.
+# by that signature only; a short tamper sweep over both finds every change.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tool=${1:?tool} host=${2:?host program} plugin=${3:?plug-in} ocx=${4:?control} pad=${5:?pad stand-in}
@@ -87,6 +87,13 @@ check "two signatures" count "$twice" 2
 check "the second is valid over the whole file" sig "$twice" 0 '.field == "Second" and .valid and .coversWholeFile and (.laterRevisions == null)'
 check "the first is valid, followed by a signature only" \
   sig "$twice" 1 '.field == "First" and .valid and (.coversWholeFile | not) and .laterRevisions.signaturesAdded and (.laterRevisions | (.formValues or .annotations or .other) | not)'
+
+step "a short tamper sweep over both files"
+# 40 bytes in the signed ranges and 10 in /Contents of each; none may verify.
+PENVANE_TOOL=$tool bash "$root/scripts/tamper-sweep" --ranges 40 --contents 10 --batch 50 "$once" "$twice" \
+  >"$work/sweep.log" 2>&1
+check "every changed copy is detected" [ $? = 0 ]
+grep -E 'detected=|MISSED' "$work/sweep.log"
 
 step "done"
 if [ "$failures" -gt 0 ]; then
