@@ -6,6 +6,7 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include "LaterRevisions.h"
 #include "PdfError.h"
 #include "TextEncoding.h"
 
@@ -44,13 +45,6 @@ void Describe(QPDFObjectHandle dict, SignatureReport* r) {
     if (ReadRange(dict.getKey("/ByteRange"), &range)) r->range = range;
 }
 
-bool OnlyWhitespace(std::string_view bytes, long long from) {
-    for (size_t i = static_cast<size_t>(from); i < bytes.size(); ++i)
-        if (bytes[i] != '\n' && bytes[i] != '\r' && bytes[i] != ' ' && bytes[i] != '\0' && bytes[i] != '\t')
-            return false;
-    return true;
-}
-
 }  // namespace
 
 bool IsValidDigestCode(int32_t code) { return code == 4 || code == 5 || code == 7; }
@@ -86,8 +80,8 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
         found.push_back(r);
     }
     std::stable_sort(found.begin(), found.end(), [](const SignatureReport& a, const SignatureReport& b) {
-        long long ea = a.range ? (*a.range)[2] + (*a.range)[3] : -1;
-        long long eb = b.range ? (*b.range)[2] + (*b.range)[3] : -1;
+        long long ea = a.range ? RangeEnd(*a.range) : -1;
+        long long eb = b.range ? RangeEnd(*b.range) : -1;
         return ea > eb;
     });
     // Pages' rotations for the picture.
@@ -142,18 +136,26 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
         r.valid = r.answer->digest && IsValidDigestCode(*r.answer->digest);
         if (!r.valid) r.problem = "the handler does not find the signature valid for these bytes";
         if (!r.coversWholeFile) {
-            try {
-                auto& revision = revisions[end];
+            // Revisions cut from the file at the ends of signed ranges and
+            // updates, loaded once for every signature that needs them.
+            auto load = [&](long long at) -> LoadedPdf& {
+                if (at == report.fileSize) return pdf;
+                auto& revision = revisions[at];
                 if (!revision)
                     revision = std::make_shared<LoadedPdf>(
-                        LoadPdfView(pdf.path + " (signed revision)", pdf.storage, pdf.bytes.substr(0, static_cast<size_t>(end)),
-                                     q.getTrimmedUserPassword()));
-                r.changes = CompareRevisions(*revision->qpdf, q);
+                        LoadPdfView(pdf.path + " (revision ending at " + std::to_string(at) + ")", pdf.storage,
+                                    pdf.bytes.substr(0, static_cast<size_t>(at)), q.getTrimmedUserPassword()));
+                return *revision;
+            };
+            try {
+                r.changes = CompareRevisions(*load(end).qpdf, q);
             } catch (const PdfError& e) {
                 // The signed range does not end a complete revision.
                 r.valid = false;
                 r.problem = "the signed range does not end a complete revision";
+                continue;
             }
+            for (const std::string& problem : CheckLaterRevisions(pdf.bytes, end, load)) r.changes->NoteStructure(problem);
         }
     }
     return report;
