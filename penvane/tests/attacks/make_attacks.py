@@ -7,7 +7,7 @@
 
 The base document hides content that later updates can reveal: text under an
 opaque annotation, a stamp in an optional content group that is off, a
-check box whose unused appearance says APPROVED, an unused form XObject with
+check box whose unused appearance is ticked, an unused form XObject with
 other terms. `all` signs its field "Approval" with `PENVANE sign` (the handler
 is whatever PENVANE_HOST names) and writes every attack beside it, with
 expected.tsv: one line per file, its name, the verdict it must get and words
@@ -40,7 +40,7 @@ def form(text, bbox=b"[0 0 300 40]"):
 
 PAGE_TEXT = b"""BT /F1 18 Tf 72 720 Td (Invoice 2026-014) Tj ET
 BT /F1 12 Tf 72 684 Td (Amount due:) Tj ET
-/OC /oc1 BDC BT /F1 28 Tf 1 0 0 rg 330 640 Td (PAID IN FULL) Tj ET EMC
+/OC /oc1 BDC q BT /F1 28 Tf 1 0 0 rg 330 640 Td (PAID IN FULL) Tj ET Q EMC
 BT /F1 12 Tf 72 560 Td (Payee account: 1111 2222 3333) Tj ET
 BT /F1 12 Tf 72 540 Td (Refund account: 9999 8888 7777) Tj ET
 q 1 0 0 1 72 480 cm /Im1 Do Q
@@ -67,7 +67,7 @@ BASE = [
     b"<< /Type /Annot /Subtype /Square /F 4 /P 3 0 R /Rect [70 535 300 555] /C [1 1 1] /IC [1 1 1]"
     b" /AP << /N 19 0 R >> >>",
     form(b"BT /F1 12 Tf 2 5 Td (100.00) Tj ET", b"[0 0 150 20]"),
-    form(b"0 0.5 0 rg 2 2 16 16 re f BT /F1 14 Tf 30 3 Td (APPROVED, no objection) Tj ET", b"[0 0 300 20]"),
+    form(b"0 G 1 w 1 1 18 18 re S 0 0.5 0 rg 4 4 12 12 re f", b"[0 0 20 20]"),
     form(b"0 G 1 w 1 1 18 18 re S", b"[0 0 20 20]"),
     b"<< /Type /OCG /Name (Stamp) >>",
     form(b"1 g 0 0 230 20 re f", b"[0 0 230 20]"),
@@ -76,10 +76,13 @@ BASE = [
 # Object 5 is unused: an object the signed revision holds but nothing shows.
 BASE[4] = stream(b"BT /F1 12 Tf 72 600 Td (Amount due: 900.00) Tj ET")
 
-# A short check mark: the signed fixtures stay a few KB.
+# A short check mark: the signed fixtures stay a few KB. 40 points, more than
+# the capture dialog's least number of points (25 unless configured).
+CORNERS = [(200, 400), (400, 200), (700, 500), (1100, 750)]
+POINTS = [(x0 + (x1 - x0) * i // 13, y0 + (y1 - y0) * i // 13)
+          for (x0, y0), (x1, y1) in zip(CORNERS, CORNERS[1:]) for i in range(13)] + [CORNERS[-1]]
 MARK = "extent 2000 800\nstroke time pressure\n" + "".join(
-    "%d %d %d 600\n" % (x, y, t * 10) for t, (x, y) in enumerate(
-        [(200, 400), (300, 300), (400, 200), (500, 300), (700, 500), (900, 700), (1100, 750)]))
+    "%d %d %d 600\n" % (x, y, t * 10) for t, (x, y) in enumerate(POINTS))
 
 
 def write_base(folder):
