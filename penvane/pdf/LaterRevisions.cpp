@@ -84,8 +84,17 @@ std::vector<std::string> CheckLaterRevisions(std::string_view bytes, long long s
                 std::set<long long> listed;
                 for (auto& entry : revision.getXRefTable())
                     if (entry.second.getType() == 1) listed.insert(entry.second.getOffset());
+                // Some writers list an object at the white space before it.
+                auto isListed = [&](long long header) {
+                    auto at = listed.upper_bound(header);
+                    if (at == listed.begin()) return false;
+                    --at;
+                    for (long long p = *at; p < header; ++p)
+                        if (!IsSpace(bytes[static_cast<size_t>(p)])) return false;
+                    return true;
+                };
                 for (long long header : ObjectHeaders(bytes, start, end))
-                    if (header != xref && !listed.count(header))
+                    if (header != xref && !isListed(header))
                         problems.push_back(where + ": the object at byte " + std::to_string(header) +
                                            " is listed by no cross-reference section");
             } catch (const PdfError& e) {
