@@ -91,13 +91,11 @@ struct Roles {
             if (contents.isArray())
                 for (auto& c : contents.aitems())
                     if (c.isIndirect()) pageContent.insert(c.getObjGen());
-            for (QPDFObjectHandle node = p; node.isDictionary(); node = node.getKey("/Parent")) {
-                if (node.hasKey("/Resources")) {
-                    Reachable(node.getKey("/Resources"), &resources);
-                    break;
-                }
-                if (resources.size() > 100000) break;
-            }
+            // Inherited through the page tree; the depth guard stops a /Parent loop.
+            QPDFObjectHandle node = p;
+            for (int depth = 0; depth < 64 && node.isDictionary() && !node.hasKey("/Resources"); ++depth)
+                node = node.getKey("/Parent");
+            if (node.isDictionary()) Reachable(node.getKey("/Resources"), &resources);
             // What the appearances of the page's annotations draw with.
             QPDFObjectHandle annots = p.getKey("/Annots");
             if (!annots.isArray()) continue;
@@ -110,8 +108,8 @@ struct Roles {
         }
         // Optional content groups are named by resources (/Properties) too.
         for (const QPDFObjGen& og : resources) {
-            QPDFObjectHandle type = q.getObject(og).isDictionary() ? q.getObject(og).getKey("/Type") : QPDFObjectHandle();
-            if (type.isInitialized() && (type.isNameAndEquals("/OCG") || type.isNameAndEquals("/OCMD")))
+            QPDFObjectHandle o = q.getObject(og);
+            if (o.isDictionary() && (o.getKey("/Type").isNameAndEquals("/OCG") || o.getKey("/Type").isNameAndEquals("/OCMD")))
                 optionalContent.insert(og);
         }
     }
@@ -398,11 +396,11 @@ private:
 std::string RevisionChanges::Summary() const {
     if (OnlySignatures()) return signatures ? "signatures only" : "nothing";
     std::string s;
-    auto add = [&s](const std::string& what, const char* separator) { s += (s.empty() ? "" : separator) + what; };
-    if (formValues) add("form values", ", ");
-    if (annotations) add("annotations or fields", ", ");
-    if (other) add("page content or other objects", ", ");
-    if (structure) add("bytes outside a proper update", ", ");
+    auto add = [&s](const std::string& what) { s += (s.empty() ? "" : ", ") + what; };
+    if (formValues) add("form values");
+    if (annotations) add("annotations or fields");
+    if (other) add("page content or other objects");
+    if (structure) add("bytes outside a proper update");
     std::string named;
     for (const std::string& k : kinds) named += (named.empty() ? "" : ", ") + k;
     return named.empty() ? s : s + " (" + named + ")";
