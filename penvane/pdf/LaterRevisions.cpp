@@ -37,6 +37,15 @@ std::vector<long long> ObjectHeaders(std::string_view bytes, size_t from, size_t
     return found;
 }
 
+// The offset `startxref` names at the end of `bytes`; -1 when there is none.
+long long StartXref(std::string_view bytes) {
+    try {
+        return LastStartXref(bytes);
+    } catch (const PdfError&) {
+        return -1;
+    }
+}
+
 }  // namespace
 
 bool OnlyWhitespace(std::string_view bytes, long long from) {
@@ -44,15 +53,6 @@ bool OnlyWhitespace(std::string_view bytes, long long from) {
         if (bytes[i] != '\n' && bytes[i] != '\r' && bytes[i] != ' ' && bytes[i] != '\0' && bytes[i] != '\t')
             return false;
     return true;
-}
-
-// The offset `startxref` names at the end of `bytes`; -1 when there is none.
-static long long StartXref(std::string_view bytes) {
-    try {
-        return LastStartXref(bytes);
-    } catch (const PdfError&) {
-        return -1;
-    }
 }
 
 std::vector<std::string> CheckLaterRevisions(std::string_view bytes, long long signedEnd, const RevisionLoader& load) {
