@@ -40,6 +40,15 @@ bool IsSignatureField(QPDFObjectHandle o) {
     return false;
 }
 
+// A field's /V, inherited from its parents.
+QPDFObjectHandle FieldValue(QPDFObjectHandle o) {
+    for (int depth = 0; depth < 32 && o.isDictionary(); ++depth) {
+        if (o.hasKey("/V")) return o.getKey("/V");
+        o = o.getKey("/Parent");
+    }
+    return QPDFObjectHandle::newNull();
+}
+
 bool IsField(QPDFObjectHandle o) {
     return o.isDictionary() && (o.hasKey("/FT") || o.hasKey("/T") || o.getKey("/Parent").hasKey("/FT"));
 }
@@ -173,7 +182,7 @@ private:
         std::set<QPDFObjGen> belongsToSignature, belongsToAnnotation;
         for (const QPDFObjGen& og : added_) {
             QPDFObjectHandle o = after_.getObject(og);
-            if (IsSignatureField(o) && IsAnnotation(o)) AppearanceStreams(o, &belongsToSignature);
+            if (IsSignatureField(o) && IsAnnotation(o) && HoldsAddedSignature(o)) AppearanceStreams(o, &belongsToSignature);
             else if (IsAnnotation(o)) AppearanceStreams(o, &belongsToAnnotation);
         }
         for (const QPDFObjGen& og : added_) {
@@ -183,7 +192,8 @@ private:
             if (type.isNameAndEquals("/XRef") || type.isNameAndEquals("/ObjStm")) continue;  // file structure
             if (IsSignatureDict(o) || belongsToSignature.count(og)) Note(Kind::Signature, og, "");
             else if (IsSignatureField(o)) {
-                if (IsAnnotation(o) || o.getKey("/Kids").isArray()) Note(Kind::Signature, og, "");
+                if (!HoldsAddedSignature(o)) Note(Kind::Annotation, og, "signature field without a signature added", "form field");
+                else if (IsAnnotation(o) || o.getKey("/Kids").isArray()) Note(Kind::Signature, og, "");
                 else Note(Kind::Annotation, og, "signature field without a widget added");
             } else if (IsAnnotation(o) || belongsToAnnotation.count(og)) Note(Kind::Annotation, og, "annotation added");
             else if (IsField(o)) Note(Kind::Annotation, og, "form field added", "form field");
@@ -203,7 +213,16 @@ private:
     }
 
     bool IsAddedSignatureWidgetOrField(QPDFObjectHandle item) {
-        return item.isIndirect() && added_.count(item.getObjGen()) && IsSignatureField(item);
+        return item.isIndirect() && added_.count(item.getObjGen()) && IsSignatureField(item) && HoldsAddedSignature(item);
+    }
+
+    // A signature field (or a widget of one) whose value is a signature
+    // dictionary added after the earlier revision. An empty signature field
+    // added later is a field like any other: its appearance can show
+    // anything.
+    bool HoldsAddedSignature(QPDFObjectHandle o) {
+        QPDFObjectHandle v = FieldValue(o);
+        return v.isIndirect() && added_.count(v.getObjGen()) && IsSignatureDict(v);
     }
 
     // The new array keeps every old item and adds only new signature fields
@@ -352,15 +371,7 @@ private:
     // The field (or the widget's field) holds a signature dictionary added
     // after the earlier revision and held none there.
     bool SignedNowUnsignedBefore(QPDFObjGen og) {
-        auto value = [](QPDFObjectHandle o) {
-            for (int depth = 0; depth < 32 && o.isDictionary(); ++depth) {
-                if (o.hasKey("/V")) return o.getKey("/V");
-                o = o.getKey("/Parent");
-            }
-            return QPDFObjectHandle::newNull();
-        };
-        QPDFObjectHandle now = value(after_.getObject(og)), was = value(before_.getObject(og));
-        return !was.isDictionary() && now.isIndirect() && added_.count(now.getObjGen()) && IsSignatureDict(now);
+        return !FieldValue(before_.getObject(og)).isDictionary() && HoldsAddedSignature(after_.getObject(og));
     }
 
     bool AllAdded(QPDFObjectHandle ap) {

@@ -213,6 +213,15 @@ def attacks(data):
         6: edit(data, 6, b"/AP << /N %d 0 R >>" % s.appearance, b"/AP << /N %d 0 R >>" % size),
         size: form(b"BT /F1 24 Tf 10 20 Td (Someone else) Tj ET", b"[0 0 300 90]"),
         size + 1: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Extra) /F 2 /Rect [0 0 0 0] /AP << /N %d 0 R >> >>" % size})
+    # An empty signature field whose appearance covers the payee's account
+    # with another: a field, not a signature.
+    yield "inc-empty-signature-field-over-content", "changed", "signature field without a signature", append_update(data, {
+        3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
+        7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
+        size: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Second) /F 4 /P 3 0 R /Rect [70 555 300 575]"
+              b" /AP << /N %d 0 R >> >>" % (size + 1),
+        size + 1: form(b"1 g 0 0 230 20 re f BT /F1 12 Tf 0 g 2 6 Td (Payee account: 5555 6666 7777) Tj ET",
+                       b"[0 0 230 20]")})
     yield "inc-signature-appearance-stream", "changed", "form values (widget appearance)", append_update(data, {
         s.appearance: form(b"BT /F1 24 Tf 10 20 Td (Someone else) Tj ET", b"[0 0 300 90]")})
     # Hidden updates: objects after the signed revision that no proper
