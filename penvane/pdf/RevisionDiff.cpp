@@ -26,6 +26,10 @@ std::string ObjectText(QPDFObjectHandle obj) {
 
 bool IsSignatureDict(QPDFObjectHandle o) {
     if (!o.isDictionary()) return false;
+    // A signature dictionary is no field or annotation: one that is both
+    // would let anything an annotation shows pass as a signature.
+    for (const char* key : {"/FT", "/T", "/Kids", "/Parent", "/Subtype", "/Rect", "/AP"})
+        if (o.hasKey(key)) return false;
     QPDFObjectHandle type = o.getKey("/Type");
     return type.isNameAndEquals("/Sig") || type.isNameAndEquals("/DocTimeStamp") ||
            (o.hasKey("/ByteRange") && o.hasKey("/Contents") && o.hasKey("/Filter"));
@@ -427,6 +431,12 @@ void RevisionChanges::NoteStructure(const std::string& problem) {
     structure = true;
     NoteKind("file structure");
     details.push_back(problem);
+}
+
+void RevisionChanges::NoteOther(const std::string& kind, const std::string& detail) {
+    other = true;
+    NoteKind(kind);
+    details.push_back(detail);
 }
 
 RevisionChanges CompareRevisions(QPDF& before, QPDF& after) { return Comparison(before, after).Run(); }

@@ -27,6 +27,8 @@ struct RevisionChanges {
     std::string Summary() const;       // "signatures only", or the groups and kinds found
     void NoteKind(const std::string& kind);
     void NoteStructure(const std::string& problem);
+    // Something `other` found outside the object comparison.
+    void NoteOther(const std::string& kind, const std::string& detail);
 };
 
 RevisionChanges CompareRevisions(QPDF& before, QPDF& after);

@@ -45,6 +45,43 @@ void Describe(QPDFObjectHandle dict, SignatureReport* r) {
     if (ReadRange(dict.getKey("/ByteRange"), &range)) r->range = range;
 }
 
+// Where the object lies in the file: its own offset, or for an object in an
+// object stream the stream's (`inStream` then). -1 when the table has none.
+long long ObjectOffset(const std::map<QPDFObjGen, QPDFXRefEntry>& xref, int object, bool* inStream) {
+    *inStream = false;
+    auto entry = xref.lower_bound(QPDFObjGen(object, 0));
+    if (entry == xref.end() || entry->first.getObj() != object) return -1;
+    if (entry->second.getType() == 1) return entry->second.getOffset();
+    if (entry->second.getType() != 2) return -1;
+    *inStream = true;
+    bool nested = false;
+    return ObjectOffset(xref, entry->second.getObjStreamNumber(), &nested);
+}
+
+// Another handler's signature added after one of ours is not checked here,
+// and its widget can show anything: it passes as "only a signature" when its
+// /ByteRange at least has a signature's shape over its own revision.
+void NoteUncoveredLaterSignatures(LoadedPdf& pdf, const std::map<QPDFObjGen, QPDFXRefEntry>& xref, VerifyReport* report) {
+    for (SignatureReport& r : report->signatures) {
+        if (!r.ours || !r.valid || !r.changes || !r.range) continue;
+        const long long end = RangeEnd(*r.range);
+        for (const SignatureReport& s : report->signatures) {
+            if (s.ours || s.dictObject == 0) continue;
+            bool inStream = false;
+            const long long offset = ObjectOffset(xref, s.dictObject, &inStream);
+            if (offset >= 0 && offset < end) continue;  // inside our signed revision
+            Coverage c;
+            c.problem = inStream ? "the signature dictionary is inside an object stream"
+                                 : "/ByteRange is missing or not four integers";
+            if (s.range && !inStream) c = CheckCoverage(pdf.bytes, *s.range, offset);
+            if (!c.ok)
+                r.changes->NoteOther("signature that covers nothing",
+                                     "object " + std::to_string(s.dictObject) + ": a signature dictionary of another handler" +
+                                         " added later does not cover its revision (" + c.problem + ")");
+        }
+    }
+}
+
 }  // namespace
 
 bool IsValidDigestCode(int32_t code) { return code == 4 || code == 5 || code == 7; }
@@ -158,6 +195,7 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
             for (const std::string& problem : CheckLaterRevisions(pdf.bytes, end, load)) r.changes->NoteStructure(problem);
         }
     }
+    NoteUncoveredLaterSignatures(pdf, xref, &report);
     return report;
 }
 
