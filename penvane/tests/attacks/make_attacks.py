@@ -240,6 +240,11 @@ def attacks(data):
         size + 1: cover})
     yield "inc-signature-appearance-stream", "changed", "form values (widget appearance)", append_update(data, {
         s.appearance: form(b"BT /F1 24 Tf 10 20 Td (Someone else) Tj ET", b"[0 0 300 90]")})
+    # The signature dictionary itself rewritten later (another reason).
+    sig_body = current_object(data, s.sig)
+    reason = re.search(rb"/Reason <[0-9A-Fa-f]*>", sig_body).group(0)
+    yield "inc-signature-dictionary-rewritten", "invalid", "does not start inside the signed range", append_update(data, {
+        s.sig: sig_body.replace(reason, b"/Reason (I do not agree)")})
     # Hidden updates: objects after the signed revision that no proper
     # cross-reference section of their own lists.
     changed_page = {size: stream(b"BT /F1 12 Tf 1 0 0 rg 330 684 Td (900.00) Tj ET"),
