@@ -213,31 +213,29 @@ def attacks(data):
         6: edit(data, 6, b"/AP << /N %d 0 R >>" % s.appearance, b"/AP << /N %d 0 R >>" % size),
         size: form(b"BT /F1 24 Tf 10 20 Td (Someone else) Tj ET", b"[0 0 300 90]"),
         size + 1: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Extra) /F 2 /Rect [0 0 0 0] /AP << /N %d 0 R >> >>" % size})
-    # An empty signature field whose appearance covers the payee's account
-    # with another: a field, not a signature.
-    yield "inc-empty-signature-field-over-content", "changed", "signature field without a signature", append_update(data, {
-        3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
-        7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
-        size: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Second) /F 4 /P 3 0 R /Rect [70 555 300 575]"
-              b" /AP << /N %d 0 R >> >>" % (size + 1),
-        size + 1: form(b"1 g 0 0 230 20 re f BT /F1 12 Tf 0 g 2 6 Td (Payee account: 5555 6666 7777) Tj ET",
-                       b"[0 0 230 20]")})
-    # The same under a signature of another handler that covers nothing; and
-    # under a dictionary that is signature, field and widget at once.
-    cover = form(b"1 g 0 0 230 20 re f BT /F1 12 Tf 0 g 2 6 Td (Payee account: 5555 6666 7777) Tj ET", b"[0 0 230 20]")
-    yield "inc-unchecked-signature-over-content", "changed", "does not cover its revision", append_update(data, {
-        3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
-        7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
-        size: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Second) /F 4 /P 3 0 R /Rect [70 555 300 575]"
-              b" /V %d 0 R /AP << /N %d 0 R >> >>" % (size + 2, size + 1),
-        size + 1: cover,
-        size + 2: b"<< /Type /Sig /Filter /Some.OtherHandler /ByteRange [0 0 0 0] /Contents <00> >>"})
-    yield "inc-signature-that-is-its-widget", "changed", "", append_update(data, {
-        3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
-        7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
-        size: b"<< /Type /Sig /Subtype /Widget /FT /Sig /T (Second) /F 4 /P 3 0 R /Rect [70 555 300 575]"
-              b" /V %d 0 R /AP << /N %d 0 R >> >>" % (size, size + 1),
-        size + 1: cover})
+    # A new widget at the payee's account, listed by the page and the form,
+    # whose appearance shows another account; `widget` is its dictionary with
+    # its value `V` and appearance `AP` to fill in, `more` further objects.
+    def over_payee(widget, value, more=None):
+        objects = {
+            3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
+            7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
+            size: widget + b" /FT /Sig /T (Second) /F 4 /P 3 0 R /Rect [70 555 300 575]%s /AP << /N %d 0 R >> >>" % (
+                value, size + 1),
+            size + 1: form(b"1 g 0 0 230 20 re f BT /F1 12 Tf 0 g 2 6 Td (Payee account: 5555 6666 7777) Tj ET",
+                           b"[0 0 230 20]")}
+        objects.update(more or {})
+        return append_update(data, objects)
+    # An empty signature field: a field, not a signature. A signature of
+    # another handler that covers nothing. A dictionary that is signature,
+    # field and widget at once.
+    yield "inc-empty-signature-field-over-content", "changed", "signature field without a signature", over_payee(
+        b"<< /Type /Annot /Subtype /Widget", b"")
+    yield "inc-unchecked-signature-over-content", "changed", "does not cover its revision", over_payee(
+        b"<< /Type /Annot /Subtype /Widget", b" /V %d 0 R" % (size + 2),
+        {size + 2: b"<< /Type /Sig /Filter /Some.OtherHandler /ByteRange [0 0 0 0] /Contents <00> >>"})
+    yield "inc-signature-that-is-its-widget", "changed", "", over_payee(
+        b"<< /Type /Sig /Subtype /Widget", b" /V %d 0 R" % size)
     yield "inc-signature-appearance-stream", "changed", "form values (widget appearance)", append_update(data, {
         s.appearance: form(b"BT /F1 24 Tf 10 20 Td (Someone else) Tj ET", b"[0 0 300 90]")})
     # The signature dictionary itself rewritten later (another reason).
