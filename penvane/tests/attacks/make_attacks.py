@@ -300,18 +300,14 @@ def attacks(data):
 
     # Shadow attacks: what the signed revision hid, revealed by an update that
     # changes no page content.
-    yield "shadow-form-value", "changed", "form values (form value)", append_update(data, {
-        8: edit(data, 8, b"(100.00)", b"(900.00)")})
-    yield "shadow-widget-state", "changed", "form values (widget appearance)", append_update(data, {
-        9: edit(data, 9, b"/AS /Off", b"/AS /Yes")})
-    yield "shadow-optional-content", "changed", "(optional content state)", append_update(data, {
-        11: edit(data, 11, b"/OFF [18 0 R]", b"/ON [18 0 R]")})
-    yield "shadow-overlay-removed", "changed", "annotations or fields (annotation)", append_update(data, {
-        3: edit(data, 3, b" 14 0 R", b"")})
-    yield "shadow-resources", "changed", "(resources)", append_update(data, {
-        10: edit(data, 10, b"/Im1 13 0 R", b"/Im1 20 0 R")})
-    yield "shadow-unused-object", "changed", "(page content)", append_update(data, {
-        3: edit(data, 3, b"/Contents 4 0 R", b"/Contents [4 0 R 5 0 R]")})
+    for name, words, num, old, new in [
+            ("shadow-form-value", "form values (form value)", 8, b"(100.00)", b"(900.00)"),
+            ("shadow-widget-state", "form values (widget appearance)", 9, b"/AS /Off", b"/AS /Yes"),
+            ("shadow-optional-content", "(optional content state)", 11, b"/OFF [18 0 R]", b"/ON [18 0 R]"),
+            ("shadow-overlay-removed", "annotations or fields (annotation)", 3, b" 14 0 R", b""),
+            ("shadow-resources", "(resources)", 10, b"/Im1 13 0 R", b"/Im1 20 0 R"),
+            ("shadow-unused-object", "(page content)", 3, b"/Contents 4 0 R", b"/Contents [4 0 R 5 0 R]")]:
+        yield name, "changed", words, append_update(data, {num: edit(data, num, old, new)})
 
 
 def write_attacks(signed_path, folder):
