@@ -51,6 +51,9 @@ LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> stora
         // Reading every object finds damage that lies beyond the cross-reference
         // table (a wrong offset, a broken object) before anything relies on it.
         pdf.qpdf->getAllObjects();
+        // A trailer that names no catalog (an update whose trailer lost /Root
+        // or /Prev) is found here rather than by whatever asks for it first.
+        pdf.qpdf->getRoot();
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
             throw PdfError(name + ": the file is protected" +

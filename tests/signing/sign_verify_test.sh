@@ -9,7 +9,8 @@
 # One pass: sign a sample on a new field; qpdf finds the output sound; verify
 # finds it valid; a byte flipped inside the signed range is not valid; a
 # second signature on the signed output leaves both valid, the first followed
-# by that signature only; a short tamper sweep over both finds every change.
+# by that signature only; three attack files get their verdicts; a short
+# tamper sweep over both signed files finds every change.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tool=${1:?tool} host=${2:?host program} plugin=${3:?plug-in} ocx=${4:?control} pad=${5:?pad stand-in}
@@ -75,6 +76,21 @@ check "the copy differs from the signed file" differ "$once" "$flipped"
 verify "$flipped"
 check "verify exits 1" [ "$rc" = 1 ]
 check "the signature is not valid" sig "$flipped" 0 '.valid == false'
+
+step "three attack files with the real handler"
+# Kept files of penvane/tests/attacks (the native suite verifies them all):
+# objects appended with no cross-reference section, a signed field's
+# appearance replaced, a /Contents of zeros. None may come out valid.
+attacks=$root/penvane/tests/attacks
+"$tool" verify --json "$attacks/hidden-update-no-xref.pdf" "$attacks/inc-signature-appearance-via-new-widget.pdf" \
+  "$attacks/contents-zeros.pdf" >"$work/attacks.json" 2>"$work/attacks.err"; rc=$?
+check "verify exits 1" [ "$rc" = 1 ]
+check "the appended objects are a change after signing" \
+  jq -e '.files[0].signatures[0] | .valid and .changedAfterSigning and .laterRevisions.structure' "$work/attacks.json"
+check "the replaced appearance is a change after signing" \
+  jq -e '.files[1].signatures[0] | .valid and .changedAfterSigning and (.laterRevisions.kinds | index("widget appearance"))' "$work/attacks.json"
+check "a value of zeros is invalid, without the handler's valid text" \
+  jq -e '.files[2].signatures[0] | (.valid | not) and (.verdict | startswith("INVALID")) and (.handler.texts | length == 0)' "$work/attacks.json"
 
 step "sign the signed file again"
 twice=$work/twice.pdf
