@@ -139,7 +139,12 @@ private:
     template <typename Reader>
     bool Ask(const std::string& request, const char* op, Reader read)
     {
-        std::string line = m_session.Answer(ParseLine(request));
+        std::string line;
+        try {
+            line = m_session.Answer(ParseLine(request));
+        } catch (const std::exception& e) {
+            return Fail(std::string(op) + ": the host failed: " + e.what());
+        }
         std::string error;
         if (!read(ParseLine(line), &error)) return Fail(std::string(op) + ": " + error + " in " + line.substr(0, 200));
         return true;
@@ -214,7 +219,8 @@ SoakResult RunSoak(const std::wstring& pluginPath, const SoakOptions& options)
     // The warm-up: one capture and one validation before the start figures,
     // so that what a process does once (registering window classes, loading
     // the type libraries and the control modules, the system's lazily made
-    // windows and objects) is not counted as growth.
+    // windows and objects) is not counted as growth. The counter has already
+    // filled the caches Wine grows over tens of captures (GuiObjects.h).
     if (!run.Capture(0) || !run.Validate()) return result;
     const std::vector<SoakFigure> start = TakeFigures(host, gui, run.LastDrawing());
 
@@ -243,7 +249,7 @@ int PrintSoak(const SoakOptions& options, const SoakResult& result, std::ostream
 {
     if (!result.ran) {
         out << "soak failed: " << result.failure << "\n";
-        return 1;
+        return 2;
     }
     out << "captures=" << options.captures << " validations=" << options.validations
         << " wrong_verdicts=" << result.wrongVerdicts << " seconds=" << static_cast<long long>(result.seconds + 0.5)

@@ -42,7 +42,8 @@ long long ModulesHoldingComObjects();
 
 // Prints one "name start=A end=B" line per figure, a "grew: name" line per
 // figure that grew, and last "soak_growth=K". Answers the exit code: 0 when
-// it ran, every verdict was right and nothing grew; 1 otherwise.
+// every verdict was right and nothing grew, 1 otherwise, 2 (after a "soak
+// failed:" line instead of the figures) when the run could not go through.
 int PrintSoak(const SoakOptions& options, const SoakResult& result, std::ostream& out);
 
 }  // namespace standin
