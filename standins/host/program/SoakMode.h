@@ -4,7 +4,8 @@
 // value, as the tool asks for them) and validates M times (the values it
 // made, every fifth with a digest one bit off, which must not be valid).
 // Around the run it takes the process's figures that a leak makes grow:
-// host memory, texts, callbacks, USER and GDI objects, live COM objects.
+// host memory, texts, callbacks, USER and GDI objects, live COM objects and
+// kernel handles.
 #pragma once
 #include <iosfwd>
 #include <string>
@@ -39,6 +40,8 @@ SoakResult RunSoak(const std::wstring& pluginPath, const SoakOptions& options);
 // objects the plug-in makes (the capture control, the pad-capture control)
 // answer that objects of theirs are still alive.
 long long ModulesHoldingComObjects();
+// The process's kernel handles.
+long long KernelHandles();
 
 // Prints one "name start=A end=B" line per figure, a "grew: name" line per
 // figure that grew, and last "soak_growth=K". Answers the exit code: 0 when

@@ -39,7 +39,7 @@ TEST(HostSoak, CapturesAndValidationsGrowNothing)
     std::ostringstream out;
     EXPECT_EQ(standin::PrintSoak(options, result, out), 0) << out.str();
     EXPECT_EQ(result.wrongVerdicts, 0) << "each of the 4 wrong digests must be refused, the 16 right ones valid";
-    EXPECT_EQ(result.figures.size(), 7u);
+    EXPECT_EQ(result.figures.size(), 8u);
     for (const standin::SoakFigure& f : result.figures) EXPECT_GE(f.start, 0) << f.name << " not counted";
     const std::string text = out.str();
     EXPECT_EQ(text.substr(text.rfind("soak_growth=")), "soak_growth=0\n");
@@ -71,6 +71,12 @@ TEST(HostSoak, TheCountersSeeObjectsComeAndGo)
     DestroyWindow(window);
     EXPECT_EQ(gui.UserObjects(), user);
     DestroyWindow(first);
+
+    const long long handles = standin::KernelHandles();
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(standin::KernelHandles(), handles + 1);
+    CloseHandle(event);
+    EXPECT_EQ(standin::KernelHandles(), handles);
 
     EXPECT_EQ(standin::ModulesHoldingComObjects(), 0);
     IUnknown* pad = nullptr;
