@@ -1,0 +1,247 @@
+#include "HostSession.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <thread>
+
+#include "HostCodePage.h"
+#include "PadReplay.h"
+
+namespace standin {
+namespace {
+
+using namespace penvane;
+
+// Record sizes the host lays out (host-abi.md): at least 0x40 bytes, 0x58
+// for SigningParams.
+constexpr size_t kRecordBytes = 0x40;
+constexpr size_t kSigningParamsBytes = 0x58;
+
+template <typename T>
+void Put(unsigned char* record, size_t offset, T value) { std::memcpy(record + offset, &value, sizeof value); }
+template <typename T>
+T Get(const unsigned char* record, size_t offset) {
+    T value{};
+    std::memcpy(&value, record + offset, sizeof value);
+    return value;
+}
+
+std::string HostBytes(const std::string& utf8) { return EncodeHostBytes(Utf8ToUtf16(utf8)); }
+
+// The person at the pad, for unattended signing: waits for the capture
+// dialog, replays the stroke file onto its pad, and presses Accept.
+void ReplaySigner(const std::string& strokeFile)
+{
+    HWND dialog = nullptr, pad = nullptr;
+    for (int i = 0; i < 3000 && !pad; ++i) {
+        dialog = FindWindowA(nullptr, "Signature Capture");
+        if (dialog && IsWindowVisible(dialog)) pad = GetDlgItem(dialog, 203);
+        if (!pad) Sleep(10);
+    }
+    if (!pad) return;
+    quillix::replay::PostStrokeFile(pad, strokeFile);
+    // Let the dialog's thread take every posted stroke before the click.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored);
+    PostMessageW(GetDlgItem(dialog, 202), BM_CLICK, 0, 0);
+}
+
+// The tool's path on the machine Wine runs on, as drive Z: shows it.
+std::string WindowsPath(const std::string& path)
+{
+    if (path.empty() || path[0] != '/') return path;
+    std::string out = "Z:" + path;
+    for (char& c : out)
+        if (c == '/') c = '\\';
+    return out;
+}
+
+std::optional<int32_t> IntEntry(HostBags& bags, ASCab bag, const char* key)
+{
+    const BagEntry* e = bags.Find(bag, key);
+    if (!e || e->kind != BagEntryKind::Integer) return std::nullopt;
+    return e->integer;
+}
+
+}  // namespace
+
+HostSession::~HostSession()
+{
+    if (m_doc) m_host.viewer().CloseDocument(m_doc);
+}
+
+std::string HostSession::Answer(const Message& m)
+{
+    std::string error;
+    if (m.op == "sign") {
+        SignRequest r;
+        return ReadSignRequest(m, &r, &error) ? Sign(r) : ErrorLine(error);
+    }
+    if (m.op == "appearance") return Appearance();
+    if (m.op == "size") return SignatureValue(nullptr);
+    if (m.op == "value") {
+        std::string digest;
+        return ReadValueRequest(m, &digest, &error) ? SignatureValue(&digest) : ErrorLine(error);
+    }
+    if (m.op == "validate") {
+        std::string value, digest;
+        return ReadValidateRequest(m, &value, &digest, &error) ? Validate(value, digest) : ErrorLine(error);
+    }
+    if (m.op == "layers") {
+        ResultsBag preset;
+        if (!ReadLayersRequest(m, &preset, &error)) return ErrorLine(error);
+        ASCab bag = Bag(preset);
+        std::string line = LayersAnswerLine(Layers(bag));
+        m_host.bags().Destroy(bag);
+        return line;
+    }
+    if (m.op == "quit") return QuitAnswerLine();
+    return ErrorLine("unknown message \"" + m.op + "\"");
+}
+
+std::string HostSession::Sign(const SignRequest& r)
+{
+    if (m_doc) m_host.viewer().CloseDocument(m_doc);
+    // The widget's page is the page in view; its rotation is the host's to report.
+    m_doc = m_host.viewer().OpenDocument({static_cast<int16_t>(r.rotation)}, 0);
+    SignatureFieldDescription field;
+    if (r.fieldName) field.name = HostBytes(*r.fieldName);
+    field.hasSeedValue = r.hasSeedValue;
+    field.flags = r.seedFlags;
+    if (r.reasons) {
+        std::vector<std::string> reasons;
+        for (const std::string& reason : *r.reasons) reasons.push_back(HostBytes(reason));
+        field.reasons = reasons;
+    }
+    HostBags& bags = m_host.bags();
+    ASCab typeBag = bags.Create(), certificateBag = bags.Create(), propertiesBag = bags.Create();
+    unsigned char documentParams[kRecordBytes] = {};
+    Put(documentParams, 0x18, m_host.cos().SignatureField(field));
+    Put(documentParams, 0x28, r.width);
+    Put(documentParams, 0x2C, r.height);
+    Put(documentParams, 0x30, typeBag);
+    unsigned char signingParams[kSigningParamsBytes] = {};
+    Put(signingParams, 0x30, certificateBag);
+    Put(signingParams, 0x38, propertiesBag);
+    Put(signingParams, 0x50, static_cast<void*>(documentParams));
+
+    std::thread signer;
+    if (r.strokes) signer = std::thread(ReplaySigner, WindowsPath(*r.strokes));
+    const int32_t rc = m_handler.SignatureProperties(nullptr, signingParams);
+    if (signer.joinable()) signer.join();
+
+    SigningAnswer a;
+    a.outcome = rc == 1 ? Get<int32_t>(signingParams, 0x28) : 0;
+    a.type = bags.StringOf(typeBag, "type");
+    a.certificate = bags.BinaryOf(certificateBag, "0");
+    if (const BagEntry* reason = bags.Find(propertiesBag, "Reason"); reason && reason->kind == BagEntryKind::Text) {
+        // PDF text in its Unicode form, as the host stores /Reason.
+        std::u16string chars = m_host.texts().Chars(reason->text);
+        a.reason = "\xFE\xFF";
+        for (char16_t c : chars) {
+            a.reason += static_cast<char>(c >> 8);
+            a.reason += static_cast<char>(c & 0xFF);
+        }
+    }
+    a.name = bags.StringOf(propertiesBag, "Name");
+    a.location = bags.StringOf(propertiesBag, "Location");
+    a.contactInfo = bags.StringOf(propertiesBag, "ContactInfo");
+    for (ASCab bag : {typeBag, certificateBag, propertiesBag}) bags.Destroy(bag);
+    return SigningAnswerLine(a);
+}
+
+std::string HostSession::Appearance()
+{
+    unsigned char request[kRecordBytes] = {};
+    Put(request, 0x10, m_doc);
+    CosObj object = HostCos::Null();
+    AppearanceAnswer a;
+    if (m_handler.AppearanceObject(nullptr, &object, request, 0) == 1) {
+        if (const FormObject* form = m_host.cos().FormObjectOf(object)) {
+            a.present = true;
+            a.drawing = form->data;
+            std::memcpy(a.rect.data(), form->rect, sizeof form->rect);
+            std::memcpy(a.bbox.data(), form->bbox, sizeof form->bbox);
+        }
+    }
+    return AppearanceAnswerLine(a);
+}
+
+// onSignatureValue: the size (no digest) or the value for the digest.
+std::string HostSession::SignatureValue(const std::string* digest)
+{
+    unsigned char request[kRecordBytes] = {};
+    if (digest) {
+        Put(request, 0x10, static_cast<const void*>(digest->data()));
+        Put<uint16_t>(request, 0x20, 1);
+    }
+    if (m_handler.SignatureValue(nullptr, request) != 1) return ErrorLine("onSignatureValue failed");
+    const uint32_t size = Get<uint32_t>(request, 0x30);
+    if (!digest) return SizeAnswerLine(size);
+    void* value = Get<void*>(request, 0x28);
+    if (!value) return ErrorLine("onSignatureValue gave no value");
+    std::string bytes(static_cast<const char*>(value), size);
+    m_host.memory().Free(value);  // the host owns the value now
+    return ValueAnswerLine(bytes);
+}
+
+ASCab HostSession::Bag(const ResultsBag& preset)
+{
+    ASCab bag = m_host.bags().Create();
+    if (preset.digest) m_host.bags().SetInt(bag, "digest", *preset.digest);
+    if (preset.trustFlags) m_host.bags().SetInt(bag, "trustFlags", *preset.trustFlags);
+    if (preset.id) m_host.bags().SetInt(bag, "id", *preset.id);
+    return bag;
+}
+
+std::vector<ValidityLayer> HostSession::Layers(ASCab results)
+{
+    std::vector<ValidityLayer> layers;
+    for (int32_t kind : {1, 3}) {
+        ValidityLayer layer;
+        layer.kind = kind;
+        ASAtom atom = m_handler.ValidityLayer(results, kind);
+        if (atom != kNullAtom) {
+            layer.name = m_host.atoms().NameOf(atom);
+            const char* stream = nullptr;
+            const ASFixed* box = nullptr;
+            m_handler.LayerStream(atom, &stream, &box);
+            if (stream && box) {
+                layer.stream = std::string(stream);
+                std::memcpy(layer.box.data(), box, sizeof(ASFixed) * 4);
+            }
+        }
+        layers.push_back(layer);
+    }
+    return layers;
+}
+
+std::string HostSession::Validate(const std::string& value, const std::string& digest)
+{
+    ASCab results = m_host.bags().Create();
+    unsigned char request[kRecordBytes] = {};
+    Put(request, 0x10, static_cast<const void*>(digest.data()));
+    Put(request, 0x18, static_cast<const void*>(value.data()));
+    Put<uint32_t>(request, 0x20, static_cast<uint32_t>(value.size()));
+    Put(request, 0x38, results);
+    const int32_t rc = m_handler.Validate(nullptr, request);
+    ValidationAnswer a;
+    if (rc == 1) {
+        a.digest = IntEntry(m_host.bags(), results, "digest");
+        a.trustFlags = IntEntry(m_host.bags(), results, "trustFlags");
+        a.id = IntEntry(m_host.bags(), results, "id");
+    }
+    for (int32_t id = 8; id <= 10; ++id) {
+        ASText text = m_handler.ValidityText(m_doc ? m_doc : this, id);
+        if (!text) continue;
+        a.texts[id - 8] = EncodeHostBytes(m_host.texts().Chars(text));
+        m_host.texts().Destroy(text);  // answered texts are the host's
+    }
+    a.layers = Layers(results);
+    m_host.bags().Destroy(results);
+    return ValidationAnswerLine(a);
+}
+
+}  // namespace standin
