@@ -62,6 +62,17 @@ LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> stora
     if (pdf.qpdf->anyWarnings())
         throw PdfError(name + ": damaged; qpdf could read it only by repairing it (" +
                        pdf.qpdf->getWarnings().front().getMessageDetail() + ")");
+    // The catalog and the page tree are read on first use, and every command
+    // uses them: a file without them is refused here rather than failing
+    // later with qpdf's own exception. qpdf keeps the pages it found, so later
+    // calls do not read the tree again. Its warnings about a page tree it
+    // mends (a page without /Type, say) do not refuse the file: they never did.
+    try {
+        pdf.qpdf->getRoot();
+        pdf.qpdf->getAllPages();
+    } catch (const std::exception& e) {
+        throw PdfError(name + ": damaged; its catalog or page tree cannot be read (" + std::string(e.what()) + ")");
+    }
     return pdf;
 }
 
