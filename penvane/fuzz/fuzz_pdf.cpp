@@ -63,7 +63,7 @@ void Exercise(LoadedPdf& pdf) {
         Coverage c = CheckCoverage(pdf.bytes, *s.range, offset);
         if (!c.ok) continue;
         const ByteRange& r = *s.range;
-        Check(r[0] == 0 && r[1] < r[2] && r[2] + r[3] <= size);
+        Check(r[0] == 0 && r[1] < r[2] && RangeEnd(r) <= size);
         Check(Sha1OverRanges(pdf.bytes, r).size() == kDigestLength);
     }
 
@@ -73,7 +73,7 @@ void Exercise(LoadedPdf& pdf) {
         Verdict(s);
         if (!s.valid) continue;
         // Valid only when the range held and the handler was asked.
-        Check(s.ours && s.range && s.answer && (*s.range)[2] + (*s.range)[3] <= size);
+        Check(s.ours && s.range && s.answer && RangeEnd(*s.range) <= size);
         Check(s.coversWholeFile || s.changes);
     }
     VerifyText(report);

@@ -3,12 +3,21 @@
 // applies before any cryptography.
 #pragma once
 #include <array>
+#include <climits>
 #include <string>
 #include <string_view>
 
 namespace penvane {
 
 using ByteRange = std::array<long long, 4>;
+
+// Where the second range ends; saturates instead of overflowing for numbers
+// that no file has.
+inline long long RangeEnd(const ByteRange& r) {
+    long long end = 0;
+    if (__builtin_add_overflow(r[2], r[3], &end)) return r[3] > 0 ? LLONG_MAX : LLONG_MIN;
+    return end;
+}
 
 // The digest of the two ranges of `file` (20 bytes). The ranges must lie
 // inside the file.

@@ -87,8 +87,8 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
         found.push_back(r);
     }
     std::stable_sort(found.begin(), found.end(), [](const SignatureReport& a, const SignatureReport& b) {
-        long long ea = a.range ? (*a.range)[2] + (*a.range)[3] : -1;
-        long long eb = b.range ? (*b.range)[2] + (*b.range)[3] : -1;
+        long long ea = a.range ? RangeEnd(*a.range) : -1;
+        long long eb = b.range ? RangeEnd(*b.range) : -1;
         return ea > eb;
     });
     // Pages' rotations for the picture.

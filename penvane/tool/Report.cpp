@@ -80,7 +80,7 @@ std::string VerifyText(const VerifyReport& report) {
         if (s.range) {
             const ByteRange& r = *s.range;
             out += "     signed bytes 0.." + std::to_string(r[1]) + " and " + std::to_string(r[2]) + ".." +
-                   std::to_string(r[2] + r[3]) + " of " + std::to_string(report.fileSize) +
+                   std::to_string(RangeEnd(r)) + " of " + std::to_string(report.fileSize) +
                    (s.coversWholeFile ? " (the whole file but the value)\n" : "\n");
         }
         if (s.changes)
