@@ -1,6 +1,9 @@
 #include "ByteRange.h"
 
 #include <openssl/evp.h>
+#include <qpdf/Buffer.hh>
+#include <qpdf/BufferInputSource.hh>
+#include <qpdf/QPDFTokenizer.hh>
 
 #include "PdfError.h"
 
@@ -14,6 +17,71 @@ int HexValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
+}
+
+// Reads the object that starts at `offset` with qpdf's tokenizer and finds
+// the value of /Contents at the top level of its dictionary: [*start, *end).
+// Returns why not when the object is not "N G obj << ... >>" or holds the key
+// other than once. A /Contents of a nested dictionary, of another object, or
+// a second one is what a wrapped signature would show a verifier.
+std::string FindContentsValue(std::string_view file, long long offset, long long* start, long long* end) {
+    Buffer buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(file.data())), file.size());
+    auto input = std::make_shared<BufferInputSource>("signature dictionary", &buffer);
+    QPDFTokenizer tokenizer;
+    input->seek(offset, SEEK_SET);
+    const std::string unreadable = "the signature dictionary cannot be read where the cross-reference table puts it";
+    auto next = [&] { return tokenizer.readToken(input, "signature dictionary", true, 0); };
+    using T = QPDFTokenizer;
+    try {
+        if (next().getType() != T::tt_integer || next().getType() != T::tt_integer) return unreadable;
+        T::Token obj = next();
+        if (obj.getType() != T::tt_word || obj.getValue() != "obj" || next().getType() != T::tt_dict_open)
+            return unreadable;
+        int found = 0;
+        for (int keys = 0; keys < 10000; ++keys) {
+            T::Token key = next();
+            if (key.getType() == T::tt_dict_close) break;
+            if (key.getType() != T::tt_name) return unreadable;
+            T::Token value = next();
+            const long long valueAt = input->getLastOffset();
+            if (key.getValue() == "/Contents") {
+                ++found;
+                *start = valueAt;
+                *end = value.getType() == T::tt_string ? input->tell() : valueAt;
+            }
+            switch (value.getType()) {
+            case T::tt_dict_open:
+            case T::tt_array_open: {
+                int depth = 1;
+                for (int n = 0; depth > 0; ++n) {
+                    T::Token t = next();
+                    if (t.getType() == T::tt_dict_open || t.getType() == T::tt_array_open) ++depth;
+                    else if (t.getType() == T::tt_dict_close || t.getType() == T::tt_array_close) --depth;
+                    else if (t.getType() == T::tt_bad || t.getType() == T::tt_eof || n > 100000) return unreadable;
+                }
+                break;
+            }
+            case T::tt_integer: {
+                // A reference "N G R" or a number.
+                const qpdf_offset_t after = input->tell();
+                if (next().getType() == T::tt_integer) {
+                    T::Token r = next();
+                    if (r.getType() == T::tt_word && r.getValue() == "R") break;
+                }
+                input->seek(after, SEEK_SET);
+                break;
+            }
+            case T::tt_real: case T::tt_string: case T::tt_name: case T::tt_null: case T::tt_bool:
+                break;
+            default:
+                return unreadable;
+            }
+        }
+        if (found != 1) return found ? "the signature dictionary has more than one /Contents" : "the signature dictionary has no /Contents";
+    } catch (const std::exception&) {
+        return unreadable;
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -72,13 +140,11 @@ Coverage CheckCoverage(std::string_view file, const ByteRange& r, long long dict
         }
     }
     if (pending >= 0) bytes += static_cast<char>(pending * 16);
-    // The string must be the value of this dictionary's /Contents key.
-    long long p = r[1] - 1;
-    while (p > dictOffset && IsSpace(file[static_cast<size_t>(p)])) --p;
-    static const std::string_view key = "/Contents";
-    if (p + 1 < static_cast<long long>(key.size()) ||
-        file.substr(static_cast<size_t>(p + 1 - key.size()), key.size()) != key)
-        return fail("the gap in /ByteRange is not the value of /Contents");
+    // The string must be the value of this dictionary's own /Contents key.
+    long long start = -1, end = -1;
+    std::string problem = FindContentsValue(file, dictOffset, &start, &end);
+    if (!problem.empty()) return fail(problem);
+    if (start != r[1] || end != r[2]) return fail("the gap in /ByteRange is not the value of this dictionary's /Contents");
     c.ok = true;
     c.contents = std::move(bytes);
     c.wholeFile = r[2] + r[3] == size;

@@ -51,6 +51,9 @@ LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> stora
         // Reading every object finds damage that lies beyond the cross-reference
         // table (a wrong offset, a broken object) before anything relies on it.
         pdf.qpdf->getAllObjects();
+        // A trailer that names no catalog (an update whose trailer lost /Root
+        // or /Prev) is found here rather than by whatever asks for it first.
+        pdf.qpdf->getRoot();
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
             throw PdfError(name + ": the file is protected" +
@@ -62,16 +65,15 @@ LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> stora
     if (pdf.qpdf->anyWarnings())
         throw PdfError(name + ": damaged; qpdf could read it only by repairing it (" +
                        pdf.qpdf->getWarnings().front().getMessageDetail() + ")");
-    // The catalog and the page tree are read on first use, and every command
-    // uses them: a file without them is refused here rather than failing
-    // later with qpdf's own exception. qpdf keeps the pages it found, so later
-    // calls do not read the tree again. Its warnings about a page tree it
-    // mends (a page without /Type, say) do not refuse the file: they never did.
+    // The page tree too is read on first use, and every command uses it: a
+    // file without one is refused here rather than failing later with qpdf's
+    // own exception. qpdf keeps the pages it found, so later calls do not read
+    // the tree again. Its warnings about a tree it mends (a page without
+    // /Type, say) do not refuse the file: they never did.
     try {
-        pdf.qpdf->getRoot();
         pdf.qpdf->getAllPages();
     } catch (const std::exception& e) {
-        throw PdfError(name + ": damaged; its catalog or page tree cannot be read (" + std::string(e.what()) + ")");
+        throw PdfError(name + ": damaged; its page tree cannot be read (" + std::string(e.what()) + ")");
     }
     return pdf;
 }

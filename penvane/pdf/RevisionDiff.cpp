@@ -34,6 +34,10 @@ std::string ObjectText(QPDFObjectHandle obj) {
 
 bool IsSignatureDict(QPDFObjectHandle o) {
     if (!o.isDictionary()) return false;
+    // A signature dictionary is no field or annotation: one that is both
+    // would let anything an annotation shows pass as a signature.
+    for (const char* key : {"/FT", "/T", "/Kids", "/Parent", "/Subtype", "/Rect", "/AP"})
+        if (o.hasKey(key)) return false;
     QPDFObjectHandle type = o.getKey("/Type");
     return type.isNameAndEquals("/Sig") || type.isNameAndEquals("/DocTimeStamp") ||
            (o.hasKey("/ByteRange") && o.hasKey("/Contents") && o.hasKey("/Filter"));
@@ -46,6 +50,15 @@ bool IsSignatureField(QPDFObjectHandle o) {
         o = o.getKey("/Parent");
     }
     return false;
+}
+
+// A field's /V, inherited from its parents.
+QPDFObjectHandle FieldValue(QPDFObjectHandle o) {
+    for (int depth = 0; depth < 32 && o.isDictionary(); ++depth) {
+        if (o.hasKey("/V")) return o.getKey("/V");
+        o = o.getKey("/Parent");
+    }
+    return QPDFObjectHandle::newNull();
 }
 
 bool IsField(QPDFObjectHandle o) {
@@ -70,9 +83,65 @@ void AppearanceStreams(QPDFObjectHandle annot, std::set<QPDFObjGen>* out) {
     }
 }
 
+// Every indirect object reachable from `from` (bounded), into `out`.
+void Reachable(QPDFObjectHandle from, std::set<QPDFObjGen>* out, int depth = 0) {
+    if (depth > 32) return;
+    if (from.isIndirect()) {
+        if (!out->insert(from.getObjGen()).second) return;
+    }
+    QPDFObjectHandle dict = from.isStream() ? from.getDict() : from;
+    if (dict.isDictionary()) {
+        for (auto& key : dict.getKeys())
+            if (key != "/Parent" && key != "/P") Reachable(dict.getKey(key), out, depth + 1);
+    } else if (dict.isArray()) {
+        for (auto& item : dict.aitems()) Reachable(item, out, depth + 1);
+    }
+}
+
+// What the objects of a document are for, as far as naming a change needs it.
+struct Roles {
+    std::set<QPDFObjGen> pageContent, resources, optionalContent, appearances;
+
+    void Collect(QPDF& q) {
+        QPDFObjectHandle oc = q.getRoot().getKey("/OCProperties");
+        Reachable(oc, &optionalContent);
+        for (auto& page : QPDFPageDocumentHelper(q).getAllPages()) {
+            QPDFObjectHandle p = page.getObjectHandle();
+            QPDFObjectHandle contents = p.getKey("/Contents");
+            if (contents.isIndirect()) pageContent.insert(contents.getObjGen());
+            if (contents.isArray())
+                for (auto& c : contents.aitems())
+                    if (c.isIndirect()) pageContent.insert(c.getObjGen());
+            // Inherited through the page tree; the depth guard stops a /Parent loop.
+            QPDFObjectHandle node = p;
+            for (int depth = 0; depth < 64 && node.isDictionary() && !node.hasKey("/Resources"); ++depth)
+                node = node.getKey("/Parent");
+            if (node.isDictionary()) Reachable(node.getKey("/Resources"), &resources);
+            // What the appearances of the page's annotations draw with.
+            QPDFObjectHandle annots = p.getKey("/Annots");
+            if (!annots.isArray()) continue;
+            for (auto& a : annots.aitems()) {
+                std::set<QPDFObjGen> streams;
+                AppearanceStreams(a, &streams);
+                for (const QPDFObjGen& og : streams) Reachable(q.getObject(og).getDict().getKey("/Resources"), &resources);
+                appearances.insert(streams.begin(), streams.end());
+            }
+        }
+        // Optional content groups are named by resources (/Properties) too.
+        for (const QPDFObjGen& og : resources) {
+            QPDFObjectHandle o = q.getObject(og);
+            if (o.isDictionary() && (o.getKey("/Type").isNameAndEquals("/OCG") || o.getKey("/Type").isNameAndEquals("/OCMD")))
+                optionalContent.insert(og);
+        }
+    }
+};
+
 class Comparison {
 public:
-    Comparison(QPDF& before, QPDF& after) : before_(before), after_(after) {}
+    Comparison(QPDF& before, QPDF& after) : before_(before), after_(after) {
+        roles_.Collect(before_);
+        roles_.Collect(after_);
+    }
 
     RevisionChanges Run() {
         auto xb = before_.getXRefTable();
@@ -106,13 +175,16 @@ public:
     }
 
 private:
-    void Note(Kind kind, QPDFObjGen og, const std::string& what) {
+    // `label` names the kind of change for a person (see RevisionChanges::kinds).
+    void Note(Kind kind, QPDFObjGen og, const std::string& what, const char* label = nullptr) {
         switch (kind) {
         case Kind::Signature: changes_.signatures = true; return;  // not a change to report
         case Kind::FormValue: changes_.formValues = true; break;
         case Kind::Annotation: changes_.annotations = true; break;
         case Kind::Other: changes_.other = true; break;
         }
+        if (!label) label = kind == Kind::FormValue ? "form field" : kind == Kind::Annotation ? "annotation" : "other objects";
+        changes_.NoteKind(label);
         changes_.details.push_back("object " + std::to_string(og.getObj()) + ": " + what);
     }
 
@@ -122,7 +194,7 @@ private:
         std::set<QPDFObjGen> belongsToSignature, belongsToAnnotation;
         for (const QPDFObjGen& og : added_) {
             QPDFObjectHandle o = after_.getObject(og);
-            if (IsSignatureField(o) && IsAnnotation(o)) AppearanceStreams(o, &belongsToSignature);
+            if (IsSignatureField(o) && IsAnnotation(o) && HoldsAddedSignature(o)) AppearanceStreams(o, &belongsToSignature);
             else if (IsAnnotation(o)) AppearanceStreams(o, &belongsToAnnotation);
         }
         for (const QPDFObjGen& og : added_) {
@@ -131,10 +203,15 @@ private:
             if (type.isNameAndEquals("/XRef") || type.isNameAndEquals("/ObjStm")) continue;  // file structure
             if (IsSignatureDict(o) || belongsToSignature.count(og)) Note(Kind::Signature, og, "");
             else if (IsSignatureField(o)) {
-                if (IsAnnotation(o) || o.getKey("/Kids").isArray()) Note(Kind::Signature, og, "");
+                if (!HoldsAddedSignature(o)) Note(Kind::Annotation, og, "signature field without a signature added", "form field");
+                else if (IsAnnotation(o) || o.getKey("/Kids").isArray()) Note(Kind::Signature, og, "");
                 else Note(Kind::Annotation, og, "signature field without a widget added");
             } else if (IsAnnotation(o) || belongsToAnnotation.count(og)) Note(Kind::Annotation, og, "annotation added");
-            else if (IsField(o)) Note(Kind::Annotation, og, "form field added");
+            else if (IsField(o)) Note(Kind::Annotation, og, "form field added", "form field");
+            else if (roles_.pageContent.count(og)) Note(Kind::Other, og, "page content stream added", "page content");
+            else if (roles_.appearances.count(og))
+                Note(Kind::FormValue, og, "appearance stream added", "widget appearance");
+            else if (NoteByRole(og, "object added")) continue;
             else if (IsAcroForm(og) && OnlySignatureFields(Key(o, "/Fields"), QPDFObjectHandle::newArray()))
                 Note(Kind::Signature, og, "");
             else Note(Kind::Other, og, o.isStream() ? "stream added" : "object added");
@@ -147,7 +224,16 @@ private:
     }
 
     bool IsAddedSignatureWidgetOrField(QPDFObjectHandle item) {
-        return item.isIndirect() && added_.count(item.getObjGen()) && IsSignatureField(item);
+        return item.isIndirect() && added_.count(item.getObjGen()) && IsSignatureField(item) && HoldsAddedSignature(item);
+    }
+
+    // A signature field (or a widget of one) whose value is a signature
+    // dictionary added after the earlier revision. An empty signature field
+    // added later is a field like any other: its appearance can show
+    // anything.
+    bool HoldsAddedSignature(QPDFObjectHandle o) {
+        QPDFObjectHandle v = FieldValue(o);
+        return v.isIndirect() && added_.count(v.getObjGen()) && IsSignatureDict(v);
     }
 
     // The new array keeps every old item and adds only new signature fields
@@ -181,20 +267,22 @@ private:
                 if (annots.isArray())
                     for (auto& a : annots.aitems()) AppearanceStreams(a, &appearances);
             }
-            if (appearances.count(og)) Note(Kind::FormValue, og, "appearance of a widget or annotation changed");
-            else Note(Kind::Other, og, "stream changed (page content, image, font or other resources)");
+            if (appearances.count(og))
+                Note(Kind::FormValue, og, "appearance of a widget or annotation changed", "widget appearance");
+            else if (roles_.pageContent.count(og)) Note(Kind::Other, og, "page content stream changed", "page content");
+            else if (!NoteByRole(og, "stream changed")) Note(Kind::Other, og, "stream changed");
             return;
         }
         if (now.isArray()) {
             // An indirect /Annots or /Fields array.
             if (OnlySignatureFields(now, was)) Note(Kind::Signature, og, "");
             else if (IsListedAs(og, "/Annots")) Note(Kind::Annotation, og, "annotations of a page changed");
-            else if (IsListedAs(og, "/Fields")) Note(Kind::Annotation, og, "form fields changed");
-            else Note(Kind::Other, og, "array changed");
+            else if (IsListedAs(og, "/Fields")) Note(Kind::Annotation, og, "form fields changed", "form field");
+            else if (!NoteByRole(og, "array changed")) Note(Kind::Other, og, "array changed");
             return;
         }
         if (!now.isDictionary() || !was.isDictionary()) {
-            Note(Kind::Other, og, "object changed");
+            if (!NoteByRole(og, "object changed")) Note(Kind::Other, og, "object changed");
             return;
         }
         const bool isRoot = after_.getRoot().getObjGen() == og;
@@ -210,6 +298,15 @@ private:
             if (a.unparseResolved() == b.unparseResolved()) continue;
             ClassifyKey(og, key, a, b, isPage, isRoot, isForm, isField, isSigField, isAnnot);
         }
+    }
+
+    // Names a change by what the object is for; false when it is for nothing
+    // named here.
+    bool NoteByRole(QPDFObjGen og, const std::string& what) {
+        if (roles_.optionalContent.count(og)) Note(Kind::Other, og, "optional content state: " + what, "optional content state");
+        else if (roles_.resources.count(og)) Note(Kind::Other, og, "resources: " + what, "resources");
+        else return false;
+        return true;
     }
 
     bool IsListedAs(QPDFObjGen og, const char* key) {
@@ -231,10 +328,12 @@ private:
             if (key == "/Annots") {
                 if (OnlySignatureFields(now, was)) Note(Kind::Signature, og, "");
                 else Note(Kind::Annotation, og, "annotations of a page changed");
-            } else if (key == "/Contents" || key == "/Resources") {
-                Note(Kind::Other, og, "page content " + where);
+            } else if (key == "/Contents") {
+                Note(Kind::Other, og, "page content " + where, "page content");
+            } else if (key == "/Resources") {
+                Note(Kind::Other, og, "page content " + where, "resources");
             } else {
-                Note(Kind::Other, og, "page " + where);
+                Note(Kind::Other, og, "page " + where, "page content");
             }
             return;
         }
@@ -244,14 +343,14 @@ private:
                 Note(Kind::Signature, og, "");
             else if (now.isIndirect() && !was.isIndirect() && added_.count(now.getObjGen()))
                 Note(Kind::Signature, og, "");  // the added form is judged on its own
-            else Note(Kind::Annotation, og, "form " + where);
+            else Note(Kind::Annotation, og, "form " + where, "form field");
             return;
         }
         if (isForm) {
             if (key == "/SigFlags") Note(Kind::Signature, og, "");
             else if (key == "/Fields" && OnlySignatureFields(now, was)) Note(Kind::Signature, og, "");
-            else if (key == "/Fields") Note(Kind::Annotation, og, "form fields changed");
-            else Note(Kind::Other, og, "form " + where);
+            else if (key == "/Fields") Note(Kind::Annotation, og, "form fields changed", "form field");
+            else Note(Kind::Other, og, "form " + where, "form field");
             return;
         }
         if (isSigField) {
@@ -259,11 +358,13 @@ private:
             // signature dictionary, its widget a new appearance.
             if (key == "/V" && was.isNull() && now.isIndirect() && added_.count(now.getObjGen()) && IsSignatureDict(now))
                 return Note(Kind::Signature, og, "");
-            if (key == "/AP" && AllAdded(now)) return Note(Kind::Signature, og, "");
+            // Its first appearance comes in the update that signs it; a
+            // signed field's appearance replaced later is a change.
+            if (key == "/AP" && AllAdded(now) && SignedNowUnsignedBefore(og)) return Note(Kind::Signature, og, "");
         }
         if (isField) {
-            if (key == "/V" || key == "/DV") Note(Kind::FormValue, og, "form value " + where);
-            else if (key == "/AP" || key == "/AS") Note(Kind::FormValue, og, "appearance of a widget " + where);
+            if (key == "/V" || key == "/DV") Note(Kind::FormValue, og, "form value " + where, "form value");
+            else if (key == "/AP" || key == "/AS") Note(Kind::FormValue, og, "appearance of a widget " + where, "widget appearance");
             else Note(Kind::FormValue, og, "form field " + where);
             return;
         }
@@ -272,10 +373,16 @@ private:
             return;
         }
         if (isRoot && key == "/OCProperties") {
-            Note(Kind::Other, og, "optional content state " + where);
+            Note(Kind::Other, og, "optional content state " + where, "optional content state");
             return;
         }
-        Note(Kind::Other, og, "object changed " + where);
+        if (!NoteByRole(og, "object changed " + where)) Note(Kind::Other, og, "object changed " + where);
+    }
+
+    // The field (or the widget's field) holds a signature dictionary added
+    // after the earlier revision and held none there.
+    bool SignedNowUnsignedBefore(QPDFObjGen og) {
+        return !FieldValue(before_.getObject(og)).isDictionary() && HoldsAddedSignature(after_.getObject(og));
     }
 
     bool AllAdded(QPDFObjectHandle ap) {
@@ -302,6 +409,7 @@ private:
     QPDF& before_;
     QPDF& after_;
     std::set<QPDFObjGen> added_, changed_;
+    Roles roles_;
     RevisionChanges changes_;
 };
 
@@ -310,11 +418,32 @@ private:
 std::string RevisionChanges::Summary() const {
     if (OnlySignatures()) return signatures ? "signatures only" : "nothing";
     std::string s;
-    auto add = [&s](const char* what) { s += (s.empty() ? "" : ", ") + std::string(what); };
+    auto add = [&s](const std::string& what) { s += (s.empty() ? "" : ", ") + what; };
     if (formValues) add("form values");
     if (annotations) add("annotations or fields");
     if (other) add("page content or other objects");
-    return s;
+    if (structure) add("bytes outside a proper update");
+    std::string named;
+    for (const std::string& k : kinds) named += (named.empty() ? "" : ", ") + k;
+    return named.empty() ? s : s + " (" + named + ")";
+}
+
+void RevisionChanges::NoteKind(const std::string& kind) {
+    for (const std::string& k : kinds)
+        if (k == kind) return;
+    kinds.push_back(kind);
+}
+
+void RevisionChanges::NoteStructure(const std::string& problem) {
+    structure = true;
+    NoteKind("file structure");
+    details.push_back(problem);
+}
+
+void RevisionChanges::NoteOther(const std::string& kind, const std::string& detail) {
+    other = true;
+    NoteKind(kind);
+    details.push_back(detail);
 }
 
 RevisionChanges CompareRevisions(QPDF& before, QPDF& after) { return Comparison(before, after).Run(); }

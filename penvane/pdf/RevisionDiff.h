@@ -16,9 +16,19 @@ struct RevisionChanges {
     bool formValues = false;    // field values or widget appearances changed
     bool annotations = false;   // annotations or fields added, removed or changed
     bool other = false;         // page content, resources, any other object
+    bool structure = false;     // later bytes that are no proper incremental update
     std::vector<std::string> details;  // one line per finding, e.g. "object 7: page content (/Contents)"
-    bool OnlySignatures() const { return !formValues && !annotations && !other; }
-    std::string Summary() const;       // "signatures only", or the kinds found
+    // What kinds of change the findings are, each once, in the order found:
+    // "form value", "widget appearance", "form field", "annotation", "page
+    // content", "resources", "optional content state", "file structure",
+    // "other objects".
+    std::vector<std::string> kinds;
+    bool OnlySignatures() const { return !formValues && !annotations && !other && !structure; }
+    std::string Summary() const;       // "signatures only", or the groups and kinds found
+    void NoteKind(const std::string& kind);
+    void NoteStructure(const std::string& problem);
+    // Something `other` found outside the object comparison.
+    void NoteOther(const std::string& kind, const std::string& detail);
 };
 
 RevisionChanges CompareRevisions(QPDF& before, QPDF& after);

@@ -6,6 +6,7 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include "LaterRevisions.h"
 #include "PdfError.h"
 #include "TextEncoding.h"
 
@@ -45,11 +46,41 @@ void Describe(QPDFObjectHandle dict, SignatureReport* r) {
     if (ReadRange(dict.getKey("/ByteRange"), &range)) r->range = range;
 }
 
-bool OnlyWhitespace(std::string_view bytes, long long from) {
-    for (size_t i = static_cast<size_t>(from); i < bytes.size(); ++i)
-        if (bytes[i] != '\n' && bytes[i] != '\r' && bytes[i] != ' ' && bytes[i] != '\0' && bytes[i] != '\t')
-            return false;
-    return true;
+// Where the object lies in the file: its own offset, or for an object in an
+// object stream the stream's (`inStream` then). -1 when the table has none.
+long long ObjectOffset(const std::map<QPDFObjGen, QPDFXRefEntry>& xref, int object, bool* inStream) {
+    *inStream = false;
+    auto entry = xref.lower_bound(QPDFObjGen(object, 0));
+    if (entry == xref.end() || entry->first.getObj() != object) return -1;
+    if (entry->second.getType() == 1) return entry->second.getOffset();
+    if (entry->second.getType() != 2) return -1;
+    *inStream = true;
+    bool nested = false;
+    return ObjectOffset(xref, entry->second.getObjStreamNumber(), &nested);
+}
+
+// Another handler's signature added after one of ours is not checked here,
+// and its widget can show anything: it passes as "only a signature" when its
+// /ByteRange at least has a signature's shape over its own revision.
+void NoteUncoveredLaterSignatures(LoadedPdf& pdf, const std::map<QPDFObjGen, QPDFXRefEntry>& xref, VerifyReport* report) {
+    for (SignatureReport& r : report->signatures) {
+        if (!r.ours || !r.valid || !r.changes || !r.range) continue;
+        const long long end = RangeEnd(*r.range);
+        for (const SignatureReport& s : report->signatures) {
+            if (s.ours || s.dictObject == 0) continue;
+            bool inStream = false;
+            const long long offset = ObjectOffset(xref, s.dictObject, &inStream);
+            if (offset >= 0 && offset < end) continue;  // inside our signed revision
+            Coverage c;
+            c.problem = inStream ? "the signature dictionary is inside an object stream"
+                                 : "/ByteRange is missing or not four integers";
+            if (s.range && !inStream) c = CheckCoverage(pdf.bytes, *s.range, offset);
+            if (!c.ok)
+                r.changes->NoteOther("signature that covers nothing",
+                                     "object " + std::to_string(s.dictObject) + ": a signature dictionary of another handler" +
+                                         " added later does not cover its revision (" + c.problem + ")");
+        }
+    }
 }
 
 }  // namespace
@@ -143,20 +174,29 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
         r.valid = r.answer->digest && IsValidDigestCode(*r.answer->digest);
         if (!r.valid) r.problem = "the handler does not find the signature valid for these bytes";
         if (!r.coversWholeFile) {
-            try {
-                auto& revision = revisions[end];
+            // Revisions cut from the file at the ends of signed ranges and
+            // updates, loaded once for every signature that needs them.
+            auto load = [&](long long at) -> LoadedPdf& {
+                if (at == report.fileSize) return pdf;
+                auto& revision = revisions[at];
                 if (!revision)
                     revision = std::make_shared<LoadedPdf>(
-                        LoadPdfView(pdf.path + " (signed revision)", pdf.storage, pdf.bytes.substr(0, static_cast<size_t>(end)),
-                                     q.getTrimmedUserPassword()));
-                r.changes = CompareRevisions(*revision->qpdf, q);
+                        LoadPdfView(pdf.path + " (revision ending at " + std::to_string(at) + ")", pdf.storage,
+                                    pdf.bytes.substr(0, static_cast<size_t>(at)), q.getTrimmedUserPassword()));
+                return *revision;
+            };
+            try {
+                r.changes = CompareRevisions(*load(end).qpdf, q);
             } catch (const PdfError& e) {
                 // The signed range does not end a complete revision.
                 r.valid = false;
                 r.problem = "the signed range does not end a complete revision";
+                continue;
             }
+            for (const std::string& problem : CheckLaterRevisions(pdf.bytes, end, load)) r.changes->NoteStructure(problem);
         }
     }
+    NoteUncoveredLaterSignatures(pdf, xref, &report);
     return report;
 }
 

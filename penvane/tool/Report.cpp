@@ -107,14 +107,21 @@ json VerifyJson(const VerifyReport& report) {
                                        {"formValues", s.changes->formValues},
                                        {"annotations", s.changes->annotations},
                                        {"other", s.changes->other},
+                                       {"structure", s.changes->structure},
+                                       {"kinds", s.changes->kinds},
                                        {"details", s.changes->details}};
         if (s.answer) {
             json results = json::object();
             if (s.answer->digest) results["digest"] = *s.answer->digest;
             if (s.answer->trustFlags) results["trustFlags"] = *s.answer->trustFlags;
             if (s.answer->id) results["id"] = *s.answer->id;
+            // The handler answers its texts (its "is Valid" wording among
+            // them) whatever it found, and before this tool's own checks have
+            // had their say: like the text report, they are shown for
+            // signatures found valid only. The results stay: they are what
+            // the handler found.
             json texts = json::object();
-            for (size_t i = 0; i < 3; ++i)
+            for (size_t i = 0; i < 3 && s.valid; ++i)
                 if (s.answer->texts[i]) texts[std::to_string(8 + i)] = HostTextToUtf8(*s.answer->texts[i]);
             j["handler"] = json{{"results", results}, {"texts", texts}};
         }

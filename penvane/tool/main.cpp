@@ -83,10 +83,11 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
         try {
             pdf = LoadPdf(file, password);
             report = VerifyPdf(pdf, &handler);
-        } catch (const PdfError& e) {
+        } catch (const std::exception& e) {
             // One file alone answers with the plain error. Among several, a
             // damaged one is reported in its place and the others still get
-            // their verdicts; the run's exit code is then the error's.
+            // their verdicts; the run's exit code is then the error's. (qpdf's
+            // own errors, from deep inside a damaged file, are such errors too.)
             if (files.size() == 1) throw;
             exitCode = kExitError;
             if (asJson) all.push_back({{"file", file}, {"error", e.what()}, {"exitCode", kExitError}});

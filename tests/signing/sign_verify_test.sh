@@ -9,7 +9,8 @@
 # One pass: sign a sample on a new field; qpdf finds the output sound; verify
 # finds it valid; a byte flipped inside the signed range is not valid; a
 # second signature on the signed output leaves both valid, the first followed
-# by that signature only.
+# by that signature only; three attack files get their verdicts; a short
+# tamper sweep over both signed files finds every change.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tool=${1:?tool} host=${2:?host program} plugin=${3:?plug-in} ocx=${4:?control} pad=${5:?pad stand-in}
@@ -76,6 +77,21 @@ verify "$flipped"
 check "verify exits 1" [ "$rc" = 1 ]
 check "the signature is not valid" sig "$flipped" 0 '.valid == false'
 
+step "three attack files with the real handler"
+# Kept files of penvane/tests/attacks (the native suite verifies them all):
+# objects appended with no cross-reference section, a signed field's
+# appearance replaced, a /Contents of zeros. None may come out valid.
+attacks=$root/penvane/tests/attacks
+"$tool" verify --json "$attacks/hidden-update-no-xref.pdf" "$attacks/inc-signature-appearance-via-new-widget.pdf" \
+  "$attacks/contents-zeros.pdf" >"$work/attacks.json" 2>"$work/attacks.err"; rc=$?
+check "verify exits 1" [ "$rc" = 1 ]
+check "the appended objects are a change after signing" \
+  jq -e '.files[0].signatures[0] | .valid and .changedAfterSigning and .laterRevisions.structure' "$work/attacks.json"
+check "the replaced appearance is a change after signing" \
+  jq -e '.files[1].signatures[0] | .valid and .changedAfterSigning and (.laterRevisions.kinds | index("widget appearance"))' "$work/attacks.json"
+check "a value of zeros is invalid, without the handler's valid text" \
+  jq -e '.files[2].signatures[0] | (.valid | not) and (.verdict | startswith("INVALID")) and (.handler.texts | length == 0)' "$work/attacks.json"
+
 step "sign the signed file again"
 twice=$work/twice.pdf
 "$tool" sign "$once" "$twice" --new-field 1:320,72,500,126 --name Second --strokes "$strokes" ||
@@ -87,6 +103,13 @@ check "two signatures" count "$twice" 2
 check "the second is valid over the whole file" sig "$twice" 0 '.field == "Second" and .valid and .coversWholeFile and (.laterRevisions == null)'
 check "the first is valid, followed by a signature only" \
   sig "$twice" 1 '.field == "First" and .valid and (.coversWholeFile | not) and .laterRevisions.signaturesAdded and (.laterRevisions | (.formValues or .annotations or .other) | not)'
+
+step "a short tamper sweep over both files"
+# 40 bytes in the signed ranges and 10 in /Contents of each; none may verify.
+PENVANE_TOOL=$tool bash "$root/scripts/tamper-sweep" --ranges 40 --contents 10 --batch 50 "$once" "$twice" \
+  >"$work/sweep.log" 2>&1
+check "every changed copy is detected" [ $? = 0 ]
+grep -E 'detected=|MISSED' "$work/sweep.log"
 
 step "done"
 if [ "$failures" -gt 0 ]; then

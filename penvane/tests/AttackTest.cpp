@@ -1,0 +1,101 @@
+// The attack files of attacks/ (made by attacks/make_attacks.py from a
+// signed document): each must get the verdict attacks/expected.tsv gives it,
+// with the words it names, and no sanitizer report.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+
+#include "ToolRunner.h"
+
+namespace {
+
+struct Attack {
+    std::string name, verdict, words;
+};
+
+std::vector<Attack> Attacks() {
+    std::vector<Attack> list;
+    std::ifstream in(std::string(PENVANE_ATTACKS) + "/expected.tsv");
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        Attack a;
+        std::getline(fields, a.name, '\t');
+        std::getline(fields, a.verdict, '\t');
+        std::getline(fields, a.words);
+        list.push_back(a);
+    }
+    return list;
+}
+
+std::string Path(const Attack& a) { return std::string(PENVANE_ATTACKS) + "/" + a.name + ".pdf"; }
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// One verify run over every file: a damaged one is reported in its place.
+TEST(Attacks, EveryFileGetsItsVerdict) {
+    std::vector<Attack> attacks = Attacks();
+    ASSERT_FALSE(attacks.empty());
+    std::vector<std::string> args{"verify", "--json"};
+    for (const Attack& a : attacks) args.push_back(Path(a));
+    ToolRun r = RunTool(args);
+    EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+    nlohmann::json files = nlohmann::json::parse(r.out, nullptr, false)["files"];
+    ASSERT_EQ(files.size(), attacks.size()) << r.out << r.err;
+
+    for (size_t i = 0; i < attacks.size(); ++i) {
+        const Attack& a = attacks[i];
+        const nlohmann::json& f = files[i];
+        SCOPED_TRACE(a.name + " (" + a.verdict + "): " + f.dump(1));
+        const int code = f.value("exitCode", -1);
+        const nlohmann::json sigs = f.value("signatures", nlohmann::json::array());
+        const nlohmann::json first = sigs.empty() ? nlohmann::json::object() : sigs[0];
+        const std::string verdict = first.value("verdict", "");
+        if (a.verdict == "valid") {
+            EXPECT_EQ(code, 0);
+            EXPECT_EQ(verdict, "valid");
+        } else if (a.verdict == "invalid") {
+            EXPECT_EQ(code, 1);
+            EXPECT_TRUE(first.value("thisHandler", false));
+            EXPECT_TRUE(StartsWith(verdict, "INVALID: "));
+        } else if (a.verdict == "changed") {
+            EXPECT_EQ(code, 1);
+            EXPECT_TRUE(first.value("valid", false));
+            EXPECT_TRUE(first.value("changedAfterSigning", false));
+            EXPECT_TRUE(StartsWith(verdict, "valid for its revision, changed after signing: "));
+        } else if (a.verdict == "not-valid") {
+            EXPECT_TRUE(code == 1 || code == 2);
+        } else if (a.verdict == "other-handler") {
+            EXPECT_EQ(code, 1);
+            EXPECT_TRUE(StartsWith(verdict, "not this handler's signature"));
+        } else {
+            ADD_FAILURE() << "unknown verdict in expected.tsv";
+        }
+        if (a.verdict != "valid")
+            for (const auto& s : sigs) {
+                EXPECT_NE(s.value("verdict", ""), "valid");
+                // The handler's "is Valid" wording never stands beside a
+                // verdict that is not valid.
+                if (!s.value("valid", false) && s.contains("handler"))
+                    EXPECT_TRUE(s["handler"]["texts"].empty());
+            }
+        EXPECT_NE(f.dump().find(a.words), std::string::npos) << "missing: " << a.words;
+    }
+}
+
+// The kept files are what the script makes from the kept signed document.
+TEST(Attacks, TheScriptRemakesTheKeptFiles) {
+    const std::string dir = ScratchDir();
+    const std::string script = std::string(PENVANE_ATTACKS) + "/make_attacks.py";
+    ToolRun r = RunCommand("python3 " + script + " attacks " + PENVANE_ATTACKS "/signed.pdf " + dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const Attack& a : Attacks())
+        EXPECT_TRUE(ReadBytes(dir + "/" + a.name + ".pdf") == ReadBytes(Path(a))) << a.name;
+    EXPECT_EQ(ReadBytes(dir + "/expected.tsv"), ReadBytes(std::string(PENVANE_ATTACKS) + "/expected.tsv"));
+}
+
+}  // namespace
