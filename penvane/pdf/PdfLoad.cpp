@@ -65,6 +65,16 @@ LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> stora
     if (pdf.qpdf->anyWarnings())
         throw PdfError(name + ": damaged; qpdf could read it only by repairing it (" +
                        pdf.qpdf->getWarnings().front().getMessageDetail() + ")");
+    // The page tree too is read on first use, and every command uses it: a
+    // file without one is refused here rather than failing later with qpdf's
+    // own exception. qpdf keeps the pages it found, so later calls do not read
+    // the tree again. Its warnings about a tree it mends (a page without
+    // /Type, say) do not refuse the file: they never did.
+    try {
+        pdf.qpdf->getAllPages();
+    } catch (const std::exception& e) {
+        throw PdfError(name + ": damaged; its page tree cannot be read (" + std::string(e.what()) + ")");
+    }
     return pdf;
 }
 

@@ -17,6 +17,14 @@ bool SameEntry(const QPDFXRefEntry& a, const QPDFXRefEntry& b) {
     return true;
 }
 
+// A key of what may not be a dictionary (a stream's from its dictionary). qpdf answers a key asked of any
+// other object with a type warning, which it throws as an exception when the
+// object does not know its document (a direct null, say).
+QPDFObjectHandle Key(QPDFObjectHandle o, const std::string& key) {
+    if (o.isStream()) return o.getDict().getKey(key);
+    return o.isDictionary() ? o.getKey(key) : QPDFObjectHandle::newNull();
+}
+
 std::string ObjectText(QPDFObjectHandle obj) {
     if (!obj.isStream()) return obj.unparseResolved();
     auto data = obj.getRawStreamData();
@@ -54,7 +62,7 @@ QPDFObjectHandle FieldValue(QPDFObjectHandle o) {
 }
 
 bool IsField(QPDFObjectHandle o) {
-    return o.isDictionary() && (o.hasKey("/FT") || o.hasKey("/T") || o.getKey("/Parent").hasKey("/FT"));
+    return o.isDictionary() && (o.hasKey("/FT") || o.hasKey("/T") || !Key(o.getKey("/Parent"), "/FT").isNull());
 }
 
 bool IsAnnotation(QPDFObjectHandle o) {
@@ -64,7 +72,7 @@ bool IsAnnotation(QPDFObjectHandle o) {
 
 // Streams named by an annotation's /AP, in every state.
 void AppearanceStreams(QPDFObjectHandle annot, std::set<QPDFObjGen>* out) {
-    QPDFObjectHandle ap = annot.getKey("/AP");
+    QPDFObjectHandle ap = Key(annot, "/AP");
     if (!ap.isDictionary()) return;
     for (auto& key : ap.getKeys()) {
         QPDFObjectHandle v = ap.getKey(key);
@@ -191,8 +199,7 @@ private:
         }
         for (const QPDFObjGen& og : added_) {
             QPDFObjectHandle o = after_.getObject(og);
-            QPDFObjectHandle dict = o.isStream() ? o.getDict() : o;
-            QPDFObjectHandle type = dict.getKey("/Type");
+            QPDFObjectHandle type = Key(o, "/Type");
             if (type.isNameAndEquals("/XRef") || type.isNameAndEquals("/ObjStm")) continue;  // file structure
             if (IsSignatureDict(o) || belongsToSignature.count(og)) Note(Kind::Signature, og, "");
             else if (IsSignatureField(o)) {
@@ -205,7 +212,7 @@ private:
             else if (roles_.appearances.count(og))
                 Note(Kind::FormValue, og, "appearance stream added", "widget appearance");
             else if (NoteByRole(og, "object added")) continue;
-            else if (IsAcroForm(og) && OnlySignatureFields(o.getKey("/Fields"), QPDFObjectHandle::newArray()))
+            else if (IsAcroForm(og) && OnlySignatureFields(Key(o, "/Fields"), QPDFObjectHandle::newArray()))
                 Note(Kind::Signature, og, "");
             else Note(Kind::Other, og, o.isStream() ? "stream added" : "object added");
         }
@@ -304,7 +311,7 @@ private:
 
     bool IsListedAs(QPDFObjGen og, const char* key) {
         if (std::string(key) == "/Fields") {
-            QPDFObjectHandle fields = after_.getRoot().getKey("/AcroForm").getKey("/Fields");
+            QPDFObjectHandle fields = Key(after_.getRoot().getKey("/AcroForm"), "/Fields");
             return fields.isIndirect() && fields.getObjGen() == og;
         }
         for (auto& page : QPDFPageDocumentHelper(after_).getAllPages()) {
@@ -331,7 +338,7 @@ private:
             return;
         }
         if (isRoot && key == "/AcroForm") {
-            if (now.isDictionary() && !now.isIndirect() && OnlySignatureFields(now.getKey("/Fields"), was.getKey("/Fields")) &&
+            if (now.isDictionary() && !now.isIndirect() && OnlySignatureFields(now.getKey("/Fields"), Key(was, "/Fields")) &&
                 SameApartFrom(now, was, {"/Fields", "/SigFlags"}))
                 Note(Kind::Signature, og, "");
             else if (now.isIndirect() && !was.isIndirect() && added_.count(now.getObjGen()))
@@ -395,7 +402,7 @@ private:
         if (b.isDictionary())
             for (auto& k : b.getKeys()) keys.insert(k);
         for (const std::string& k : keys)
-            if (!except.count(k) && a.getKey(k).unparseResolved() != b.getKey(k).unparseResolved()) return false;
+            if (!except.count(k) && a.getKey(k).unparseResolved() != Key(b, k).unparseResolved()) return false;
         return true;
     }
 

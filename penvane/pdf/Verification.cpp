@@ -32,6 +32,7 @@ bool ReadRange(QPDFObjectHandle array, ByteRange* out) {
 
 void Describe(QPDFObjectHandle dict, SignatureReport* r) {
     r->dictObject = dict.getObjGen().getObj();
+    r->dictGeneration = dict.getObjGen().getGen();
     QPDFObjectHandle filter = dict.getKey("/Filter"), sub = dict.getKey("/SubFilter");
     r->filter = filter.isName() ? filter.getName() : "";
     r->subFilter = sub.isName() ? sub.getName() : "";
@@ -99,7 +100,7 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
         Describe(f.value, &r);
         if (!f.value.isIndirect()) {
             r.problem = "the signature dictionary is not an indirect object";
-            r.dictObject = 0;
+            r.dictObject = r.dictGeneration = 0;
         } else {
             seen.insert(f.value.getObjGen());
         }
@@ -145,7 +146,7 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
             r.problem = "/ByteRange is missing or not four integers";
             continue;
         }
-        QPDFObjectHandle dict = q.getObject(r.dictObject, 0);
+        QPDFObjectHandle dict = q.getObject(r.dictObject, r.dictGeneration);
         QPDFObjectHandle contents = dict.getKey("/Contents");
         if (!contents.isString()) {
             r.problem = "/Contents is missing or not a string";

@@ -19,6 +19,7 @@ struct SignatureReport {
     PdfRect rect{};
     int rotation = 0;
     int dictObject = 0;           // the signature dictionary's object number
+    int dictGeneration = 0;       // and its generation
     std::string filter, subFilter;
     bool ours = false;            // /Filter names this handler
     std::optional<ByteRange> range;

@@ -17,6 +17,18 @@ std::string Line(const json& j) {
 
 json Rect(const FixedRect& r) { return json::array({r[0], r[1], r[2], r[3]}); }
 
+// A number that fits 32 bits. An unsigned one is compared as such: read as
+// signed, 2^64 - 1 would pass for -1; a rectangle's words were cut to 32 bits.
+bool Int32(const json& v, int32_t* out) {
+    if (v.is_number_unsigned()) {
+        if (v.get<uint64_t>() > INT32_MAX) return false;
+    } else if (!v.is_number_integer() || v.get<int64_t>() < INT32_MIN || v.get<int64_t>() > INT32_MAX) {
+        return false;
+    }
+    *out = static_cast<int32_t>(v.get<int64_t>());
+    return true;
+}
+
 // Typed access that reports the first missing or mistyped field by name.
 class Reader {
 public:
@@ -54,11 +66,12 @@ public:
     std::optional<int32_t> OptionalInt(const char* key) {
         const json* f = Field(key, true);
         if (!f) return std::nullopt;
-        if (!f->is_number_integer() || f->get<int64_t>() < INT32_MIN || f->get<int64_t>() > INT32_MAX) {
+        int32_t v = 0;
+        if (!Int32(*f, &v)) {
             Fail(key, "not a 32-bit integer");
             return std::nullopt;
         }
-        return static_cast<int32_t>(f->get<int64_t>());
+        return v;
     }
     int32_t Int(const char* key) {
         if (!Field(key)) return 0;
@@ -71,8 +84,7 @@ public:
         if (!f->is_array() || f->size() != 4) { Fail(key, "not four numbers"); return r; }
         for (size_t i = 0; i < 4; ++i) {
             const json& v = (*f)[i];
-            if (!v.is_number_integer()) { Fail(key, "not four numbers"); return r; }
-            r[i] = static_cast<Fixed>(v.get<int64_t>());
+            if (!Int32(v, &r[i])) { Fail(key, "not four numbers"); return FixedRect{}; }
         }
         return r;
     }

@@ -71,6 +71,16 @@ TEST(Protocol, BadMessagesAreNamed) {
     EXPECT_FALSE(ReadValueRequest(ParseLine("{\"op\":\"value\",\"digest\":\"00\"}"), &digest, &error));
     EXPECT_EQ(error, "\"digest\" not 20 bytes");
     EXPECT_FALSE(IsKnownOperation("bogus"));
+
+    // Numbers that do not fit 32 bits are refused, not wrapped or cut.
+    ResultsBag bag;
+    EXPECT_FALSE(ReadLayersRequest(ParseLine("{\"op\":\"layers\",\"results\":{\"digest\":18446744073709551615}}"), &bag, &error));
+    EXPECT_EQ(error, "\"results\" \"digest\" not a 32-bit integer");
+    AppearanceAnswer appearance;
+    EXPECT_FALSE(ReadAppearanceAnswer(
+        ParseLine("{\"op\":\"appearance\",\"present\":true,\"drawing\":\"\",\"rect\":[0,0,4294967296,1],\"bbox\":[0,0,1,1]}"),
+        &appearance, &error));
+    EXPECT_EQ(error, "\"rect\" not four numbers");
 }
 
 TEST(Protocol, HostAnswersMalformedAndUnknownMessagesWithAnErrorAndGoesOn) {
