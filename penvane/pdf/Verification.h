@@ -48,7 +48,7 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler);
 // The signature dictionaries of the document, newest first, before any check.
 std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf);
 
-// Validity codes of the handler that mean valid (Part of its vocabulary: the
+// Validity codes of the handler that mean valid (part of its vocabulary: the
 // layer "Valid" is chosen for these).
 bool IsValidDigestCode(int32_t code);
 
