@@ -1,10 +1,10 @@
 // The two handshake stages: bind the host's tables by name and minimum
 // version, then name the plug-in and hand over its four steps.
-#include <cstring>
 
 #include "HostCalls.h"
 #include "HostTables.h"
 #include "PlugInFrame.h"
+#include "RecordFields.h"
 
 namespace {
 
@@ -44,20 +44,6 @@ const HostTableBinding kHostTableBindings[] = {
 namespace handshakeRecord { enum : size_t { version = 0, extension = 8, core = 16, setupCallback = 24 }; }
 namespace setupRecord {
 enum : size_t { extensionName = 6, exportTables = 8, importTables = 16, init = 24, unload = 32 };
-}
-
-template <typename T>
-T ReadAt(const void* record, size_t offset)
-{
-    T value;
-    std::memcpy(&value, static_cast<const unsigned char*>(record) + offset, sizeof value);
-    return value;
-}
-
-template <typename T>
-void WriteAt(void* record, size_t offset, T value)
-{
-    std::memcpy(static_cast<unsigned char*>(record) + offset, &value, sizeof value);
 }
 
 template <typename Fn>

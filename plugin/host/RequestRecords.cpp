@@ -1,24 +1,6 @@
 #include "RequestRecords.h"
 
-#include <cstring>
-
-namespace {
-
-template <typename T>
-T ReadAt(const unsigned char* record, size_t offset)
-{
-    T value;
-    std::memcpy(&value, record + offset, sizeof value);
-    return value;
-}
-
-template <typename T>
-void WriteAt(unsigned char* record, size_t offset, T value)
-{
-    std::memcpy(record + offset, &value, sizeof value);
-}
-
-}  // namespace
+#include "RecordFields.h"
 
 void SigningParams::SetOutcomeCode(int32_t code) { WriteAt<int32_t>(m_record, 0x28, code); }
 void SigningParams::ClearReservedOut() { WriteAt<int32_t>(m_record, 0x2C, 0); }

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "HostCodePage.h"
+#include "HostRecord.h"
 #include "PadReplay.h"
 
 namespace standin {
@@ -18,15 +19,6 @@ using namespace penvane;
 // for SigningParams.
 constexpr size_t kRecordBytes = 0x40;
 constexpr size_t kSigningParamsBytes = 0x58;
-
-template <typename T>
-void Put(unsigned char* record, size_t offset, T value) { std::memcpy(record + offset, &value, sizeof value); }
-template <typename T>
-T Get(const unsigned char* record, size_t offset) {
-    T value{};
-    std::memcpy(&value, record + offset, sizeof value);
-    return value;
-}
 
 std::string HostBytes(const std::string& utf8) { return EncodeHostBytes(Utf8ToUtf16(utf8)); }
 
@@ -118,14 +110,14 @@ std::string HostSession::Sign(const SignRequest& r)
     HostBags& bags = m_host.bags();
     ASCab typeBag = bags.Create(), certificateBag = bags.Create(), propertiesBag = bags.Create();
     unsigned char documentParams[kRecordBytes] = {};
-    Put(documentParams, 0x18, m_host.cos().SignatureField(field));
-    Put(documentParams, 0x28, r.width);
-    Put(documentParams, 0x2C, r.height);
-    Put(documentParams, 0x30, typeBag);
+    WriteAt(documentParams, 0x18, m_host.cos().SignatureField(field));
+    WriteAt(documentParams, 0x28, r.width);
+    WriteAt(documentParams, 0x2C, r.height);
+    WriteAt(documentParams, 0x30, typeBag);
     unsigned char signingParams[kSigningParamsBytes] = {};
-    Put(signingParams, 0x30, certificateBag);
-    Put(signingParams, 0x38, propertiesBag);
-    Put(signingParams, 0x50, static_cast<void*>(documentParams));
+    WriteAt(signingParams, 0x30, certificateBag);
+    WriteAt(signingParams, 0x38, propertiesBag);
+    WriteAt(signingParams, 0x50, static_cast<void*>(documentParams));
 
     std::thread signer;
     if (r.strokes) signer = std::thread(ReplaySigner, WindowsPath(*r.strokes));
@@ -133,7 +125,7 @@ std::string HostSession::Sign(const SignRequest& r)
     if (signer.joinable()) signer.join();
 
     SigningAnswer a;
-    a.outcome = rc == 1 ? Get<int32_t>(signingParams, 0x28) : 0;
+    a.outcome = rc == 1 ? ReadAt<int32_t>(signingParams, 0x28) : 0;
     a.type = bags.StringOf(typeBag, "type");
     a.certificate = bags.BinaryOf(certificateBag, "0");
     if (const BagEntry* reason = bags.Find(propertiesBag, "Reason"); reason && reason->kind == BagEntryKind::Text) {
@@ -155,7 +147,7 @@ std::string HostSession::Sign(const SignRequest& r)
 std::string HostSession::Appearance()
 {
     unsigned char request[kRecordBytes] = {};
-    Put(request, 0x10, m_doc);
+    WriteAt(request, 0x10, m_doc);
     CosObj object = HostCos::Null();
     AppearanceAnswer a;
     if (m_handler.AppearanceObject(nullptr, &object, request, 0) == 1) {
@@ -174,13 +166,13 @@ std::string HostSession::SignatureValue(const std::string* digest)
 {
     unsigned char request[kRecordBytes] = {};
     if (digest) {
-        Put(request, 0x10, static_cast<const void*>(digest->data()));
-        Put<uint16_t>(request, 0x20, 1);
+        WriteAt(request, 0x10, static_cast<const void*>(digest->data()));
+        WriteAt<uint16_t>(request, 0x20, 1);
     }
     if (m_handler.SignatureValue(nullptr, request) != 1) return ErrorLine("onSignatureValue failed");
-    const uint32_t size = Get<uint32_t>(request, 0x30);
+    const uint32_t size = ReadAt<uint32_t>(request, 0x30);
     if (!digest) return SizeAnswerLine(size);
-    void* value = Get<void*>(request, 0x28);
+    void* value = ReadAt<void*>(request, 0x28);
     if (!value) return ErrorLine("onSignatureValue gave no value");
     std::string bytes(static_cast<const char*>(value), size);
     m_host.memory().Free(value);  // the host owns the value now
@@ -222,10 +214,10 @@ std::string HostSession::Validate(const std::string& value, const std::string& d
 {
     ASCab results = m_host.bags().Create();
     unsigned char request[kRecordBytes] = {};
-    Put(request, 0x10, static_cast<const void*>(digest.data()));
-    Put(request, 0x18, static_cast<const void*>(value.data()));
-    Put<uint32_t>(request, 0x20, static_cast<uint32_t>(value.size()));
-    Put(request, 0x38, results);
+    WriteAt(request, 0x10, static_cast<const void*>(digest.data()));
+    WriteAt(request, 0x18, static_cast<const void*>(value.data()));
+    WriteAt<uint32_t>(request, 0x20, static_cast<uint32_t>(value.size()));
+    WriteAt(request, 0x38, results);
     const int32_t rc = m_handler.Validate(nullptr, request);
     ValidationAnswer a;
     if (rc == 1) {

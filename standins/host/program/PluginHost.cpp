@@ -1,6 +1,6 @@
 #include "PluginHost.h"
 
-#include <cstring>
+#include "HostRecord.h"
 
 namespace standin {
 
@@ -11,20 +11,6 @@ using HandshakeFn = ASBool (*)(uint32_t, void*);
 using StepFn = ASBool (*)();
 
 namespace handshakeRecord { enum : size_t { version = 0, extension = 8, core = 16, setupCallback = 24 }; }
-
-template <typename T>
-T ReadAt(const unsigned char* record, size_t offset)
-{
-    T value;
-    std::memcpy(&value, record + offset, sizeof value);
-    return value;
-}
-
-template <typename T>
-void WriteAt(unsigned char* record, size_t offset, T value)
-{
-    std::memcpy(record + offset, &value, sizeof value);
-}
 
 const size_t kStepOffsets[] = {setupRecord::exportTables, setupRecord::importTables, setupRecord::init,
                                setupRecord::unload};
