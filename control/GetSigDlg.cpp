@@ -1,7 +1,10 @@
 #include "GetSigDlg.h"
 
+#include <algorithm>
+
 #include "CaptureLayout.h"
 #include "PadSettings.h"
+#include "PenvanePdfIds.h"
 #include "QuillixIds.h"
 #include "Resource.h"
 
@@ -112,11 +115,15 @@ void GetSigDlg::FillReasonControls()
         m_reasonList.AddString(reason);
         m_reasonList.SetCurSel(0);
     }
-    // The capture control keeps m_numReasons equal to the array's size; a
-    // caller that does not is offered only the entries that exist.
-    for (int i = 0; i < m_numReasons && i < (int)m_reasons.size(); ++i) {
-        m_reasonPick.AddString(m_reasons[(size_t)i].c_str());
-        m_reasonEntry.AddString(m_reasons[(size_t)i].c_str());
+    // The capture control keeps m_numReasons equal to the array's size and
+    // within its limit; a caller that does not is offered only the entries
+    // that exist, and no more than that limit, so that filling the boxes
+    // stays short and Cancel is answered at once.
+    const size_t offered =
+        std::min({(size_t)std::max(m_numReasons, 0), m_reasons.size(), (size_t)penvanepdf::kMaxReasons});
+    for (size_t i = 0; i < offered; ++i) {
+        m_reasonPick.AddString(m_reasons[i].c_str());
+        m_reasonEntry.AddString(m_reasons[i].c_str());
         // Both sort their items: item 0 is the alphabetically first reason.
         m_reasonPick.SetCurSel(0);
         m_reasonEntry.SetCurSel(0);

@@ -87,14 +87,17 @@ void CPenvanePdfCtrl::SetSigFieldName(const char* FieldName)
 
 void CPenvanePdfCtrl::SetNumberOfReasons(unsigned short NumReasons)
 {
+    if (NumReasons > penvanepdf::kMaxReasons) AfxThrowInvalidArgException();
     m_reasons.resize(NumReasons);
     m_numReasons = NumReasons;
 }
 
-void CPenvanePdfCtrl::SetReasonString(unsigned short Index, const char* Reason)
+void CPenvanePdfCtrl::SetReasonString(unsigned short Index, BSTR Reason)
 {
-    if (Index >= m_reasons.size()) AfxThrowInvalidArgException();
-    m_reasons[Index] = Reason ? Reason : "";
+    // Measured as the caller wrote it, before the conversion to 8-bit text.
+    if (Index >= m_reasons.size() || SysStringLen(Reason) > penvanepdf::kMaxReasonChars)
+        AfxThrowInvalidArgException();
+    m_reasons[Index] = fw::BstrToAnsi(Reason);
 }
 
 void CPenvanePdfCtrl::SetReasonRequired(unsigned short RequiredFlag)
@@ -128,9 +131,11 @@ BOOL CPenvanePdfCtrl::AcquireSig()
 
 void CPenvanePdfCtrl::GetPdfSig(BSTR* SigData, long Width, long Height)
 {
-    // The caller's old value is overwritten, not freed: the caller keeps
-    // whatever it passed in, and owns the new value.
+    // In/out: the old value is freed here, as COM's rule for such parameters
+    // has it (a script that calls this in a loop would otherwise lose one
+    // string a call); the caller owns the new value.
     if (!SigData) return;
+    SysFreeString(*SigData);
     *SigData = nullptr;
     if (!m_hWnd) return;
     CQuillix pad;

@@ -38,7 +38,7 @@ protected:
     BSTR GetSigTag();
     void SetSigFieldName(const char* FieldName);
     void SetNumberOfReasons(unsigned short NumReasons);
-    void SetReasonString(unsigned short Index, const char* Reason);
+    void SetReasonString(unsigned short Index, BSTR Reason);
     void SetReasonRequired(unsigned short RequiredFlag);
     BSTR GetContactInfo();
 
@@ -51,7 +51,8 @@ private:
     std::string m_pathName;
     std::string m_sigFieldName;
     std::string m_sigTag = "TestTag";
-    // SetNumberOfReasons is the only writer of both: their sizes agree.
+    // SetNumberOfReasons is the only writer of both: their sizes agree, and
+    // stay within penvanepdf::kMaxReasons.
     std::vector<std::string> m_reasons;
     int m_numReasons = 0;
     int m_reasonRequired = 0;

@@ -45,6 +45,15 @@ constexpr DISPID SetReasonRequired = 12;
 constexpr DISPID GetContactInfo = 13;
 }  // namespace dispid
 
+// What the control keeps of the reasons a caller offers, so that no caller
+// can make the capture dialog slow to start or to answer: at most kMaxReasons
+// reasons of at most kMaxReasonChars characters (UTF-16 code units, as the
+// caller's string counts them) each. SetNumberOfReasons with a larger number
+// and SetReasonString with a longer reason fail with E_INVALIDARG and change
+// nothing; a longer reason is refused, never cut.
+constexpr unsigned short kMaxReasons = 256;
+constexpr unsigned int kMaxReasonChars = 1024;
+
 // Child id of the short-lived pad control that GetPdfSig makes.
 constexpr UINT kPdfSigPadId = 2001;
 

@@ -1,5 +1,8 @@
 // The capture control through IDispatch by DISPID, hosted as the plug-in
 // hosts it: a hidden child of the desktop window with id 2001.
+#include <chrono>
+#include <cstdio>
+#include <set>
 #include <thread>
 
 #include "ControlTestSupport.h"
@@ -212,8 +215,7 @@ TEST_F(ControlWithFakePad, GetPdfSigDrivesATemporaryPadWithLow16Bits)
     Hosted c;
     ASSERT_TRUE(c.created);
     WriteSettings("[Justify]\r\nJustifyX=65586\r\nJustifyY=7\r\nJustifyMode=3\r\n");
-    BSTR sentinel = SysAllocString(L"caller's old value");
-    BSTR data = sentinel;
+    BSTR data = nullptr;  // as the project's own callers pass it
     VARIANT ref;
     V_VT(&ref) = VT_BSTR | VT_BYREF;
     V_BSTRREF(&ref) = &data;
@@ -223,14 +225,10 @@ TEST_F(ControlWithFakePad, GetPdfSigDrivesATemporaryPadWithLow16Bits)
               "PdfWidth=4464;PdfHeight=-4464;PdfPenWidth=2;JustifyMode=3;JustifyX=50;JustifyY=7;PdfOption=2;"
               "SignatureString=;GetPdfData();");
     ASSERT_NE(data, nullptr);
-    ASSERT_NE(data, sentinel);
     EXPECT_EQ(SysStringByteLen(data), 18u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), 18), "q 1 0 0 1 0 0 cm Q");
     EXPECT_EQ(fake_pad::Get().created, 1);
-    // The old value stays the caller's, untouched.
-    EXPECT_EQ(std::wstring(sentinel), L"caller's old value");
     SysFreeString(data);
-    SysFreeString(sentinel);
     // The temporary pad is gone: no window with id 2001 under the control.
     HWND control = nullptr;
     IOleWindow* window = nullptr;
@@ -246,8 +244,7 @@ TEST_F(ControlWithFakePad, GetPdfSigWithoutAWindowGivesNull)
     ASSERT_EQ(CoCreateInstance(CPenvanePdfCtrl::guid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                reinterpret_cast<void**>(&dispatch)),
               S_OK);
-    BSTR data = SysAllocString(L"old");
-    BSTR old = data;
+    BSTR data = nullptr;
     VARIANT args[3];
     V_VT(&args[2]) = VT_BSTR | VT_BYREF;
     V_BSTRREF(&args[2]) = &data;
@@ -259,8 +256,203 @@ TEST_F(ControlWithFakePad, GetPdfSigWithoutAWindowGivesNull)
     EXPECT_EQ(dispatch->Invoke(id::GetPdfSig, IID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(fake_pad::Get().created, 0);
-    SysFreeString(old);
     dispatch->Release();
+}
+
+// Watches the task allocator, which BSTRs come from: the blocks of at least
+// `minimum` bytes that are allocated and not yet freed. Registered only
+// while a test needs it.
+class LargeBlockSpy : public IMallocSpy {
+public:
+    explicit LargeBlockSpy(SIZE_T minimum) : m_minimum(minimum) {}
+    std::set<void*> live;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = (riid == IID_IUnknown || riid == IID_IMallocSpy) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override
+    {
+        m_size = size;
+        return size;
+    }
+    STDMETHODIMP_(void*) PostAlloc(void* actual) override
+    {
+        if (actual && m_size >= m_minimum) live.insert(actual);
+        return actual;
+    }
+    STDMETHODIMP_(void*) PreFree(void* request, BOOL) override
+    {
+        live.erase(request);
+        return request;
+    }
+    STDMETHODIMP_(void) PostFree(BOOL) override {}
+    STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T size, void** actual, BOOL) override
+    {
+        live.erase(request);
+        m_size = size;
+        *actual = request;
+        return size;
+    }
+    STDMETHODIMP_(void*) PostRealloc(void* actual, BOOL) override { return PostAlloc(actual); }
+    STDMETHODIMP_(void*) PreGetSize(void* request, BOOL) override { return request; }
+    STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T size, BOOL) override { return size; }
+    STDMETHODIMP_(void*) PreDidAlloc(void* request, BOOL) override { return request; }
+    STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+    STDMETHODIMP_(void) PreHeapMinimize() override {}
+    STDMETHODIMP_(void) PostHeapMinimize() override {}
+
+private:
+    SIZE_T m_minimum;
+    SIZE_T m_size = 0;
+};
+
+TEST_F(ControlWithFakePad, GetPdfSigFreesTheStringItReplaces)
+{
+    // A script calling GetPdfSig in a loop with a long string in its variable
+    // must not lose that string each time: the control frees it. The drawing
+    // data that replaces it is far smaller than the watched size.
+    const UINT kLong = 200000;
+    static LargeBlockSpy spy(kLong);  // the allocator may keep it past the test
+    Hosted windowed;
+    ASSERT_TRUE(windowed.created);
+    IDispatch* windowless = nullptr;  // GetPdfSig answers null there
+    ASSERT_EQ(CoCreateInstance(CPenvanePdfCtrl::guid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&windowless)),
+              S_OK);
+    ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK);
+    struct Case {
+        const char* what;
+        IDispatch* control;
+        bool throughVariant;  // as scripting hosts pass it
+        bool drawing;
+    } cases[] = {
+        {"string reference", windowed.dispatch, false, true},
+        {"variant reference", windowed.dispatch, true, true},
+        {"no window", windowless, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VARIANT holder;
+        V_VT(&holder) = VT_BSTR;
+        V_BSTR(&holder) = SysAllocStringLen(nullptr, kLong);
+        ASSERT_EQ(spy.live.size(), 1u) << "the spy does not see BSTRs";
+        VARIANT args[3];
+        if (c.throughVariant) {
+            V_VT(&args[2]) = VT_VARIANT | VT_BYREF;
+            V_VARIANTREF(&args[2]) = &holder;
+        } else {
+            V_VT(&args[2]) = VT_BSTR | VT_BYREF;
+            V_BSTRREF(&args[2]) = &V_BSTR(&holder);
+        }
+        args[1] = Hosted::I4(100);
+        args[0] = Hosted::I4(50);
+        DISPPARAMS dp = {args, nullptr, 3, 0};
+        EXPECT_EQ(c.control->Invoke(id::GetPdfSig, IID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);
+        EXPECT_TRUE(spy.live.empty()) << "the caller's old string was not freed";
+        EXPECT_EQ(V_VT(&holder), VT_BSTR);
+        EXPECT_EQ(V_BSTR(&holder) != nullptr, c.drawing);
+        VariantClear(&holder);
+    }
+    CoRevokeMallocSpy();
+    windowless->Release();
+}
+
+TEST_F(ControlWithFakePad, ReasonLimitsAtTheirEdges)
+{
+    Hosted c;
+    ASSERT_TRUE(c.created);
+    const std::wstring longest(penvanepdf::kMaxReasonChars, L'z');
+    const std::wstring tooLong(penvanepdf::kMaxReasonChars + 1, L'z');
+    const unsigned short last = penvanepdf::kMaxReasons - 1;
+    struct Step {
+        const char* what;
+        DISPID dispid;
+        std::vector<VARIANT> args;
+        HRESULT expected;  // DISP_E_EXCEPTION: with E_INVALIDARG
+    } steps[] = {
+        {"most reasons", id::SetNumberOfReasons, {Hosted::UI2(penvanepdf::kMaxReasons)}, S_OK},
+        {"one more", id::SetNumberOfReasons, {Hosted::UI2(penvanepdf::kMaxReasons + 1)}, DISP_E_EXCEPTION},
+        {"16-bit most", id::SetNumberOfReasons, {Hosted::UI2(65535)}, DISP_E_EXCEPTION},
+        {"longest reason", id::SetReasonString, {Hosted::UI2(last), Hosted::Str(longest.c_str())}, S_OK},
+        {"one character more", id::SetReasonString, {Hosted::UI2(last), Hosted::Str(tooLong.c_str())},
+         DISP_E_EXCEPTION},
+        {"beyond the last", id::SetReasonString, {Hosted::UI2(last + 1), Hosted::Str(L"x")}, DISP_E_EXCEPTION},
+        {"first", id::SetReasonString, {Hosted::UI2(0), Hosted::Str(L"a")}, S_OK},
+        {"pick list", id::SetReasonRequired, {Hosted::UI2(1)}, S_OK},
+    };
+    for (const Step& step : steps) {
+        EXCEPINFO ex = {};
+        EXPECT_EQ(c.Call(step.dispid, step.args, nullptr, &ex), step.expected) << step.what;
+        if (step.expected == DISP_E_EXCEPTION) {
+            EXPECT_EQ(ex.scode, E_INVALIDARG) << step.what;
+        }
+        SysFreeString(ex.bstrSource);
+        SysFreeString(ex.bstrDescription);
+        SysFreeString(ex.bstrHelpFile);
+    }
+    // The refused calls changed nothing: the dialog offers every reason kept,
+    // the longest one whole.
+    std::vector<std::wstring> items;
+    std::thread person([&] {
+        HWND dlg = WaitForCaptureDialog();
+        if (!dlg) return;
+        HWND pick = GetDlgItem(dlg, IDC_REASON_PICK);
+        for (LRESULT i = 0, n = SendMessageW(pick, CB_GETCOUNT, 0, 0); i < n; ++i) {
+            std::wstring text((size_t)SendMessageW(pick, CB_GETLBTEXTLEN, (WPARAM)i, 0), L'\0');
+            SendMessageW(pick, CB_GETLBTEXT, (WPARAM)i, (LPARAM)&text[0]);
+            items.push_back(text);
+        }
+        Click(dlg, IDCANCEL);
+        WaitClosedOrCancel(dlg);
+    });
+    EXPECT_FALSE(c.Acquire());
+    person.join();
+    ASSERT_EQ(items.size(), (size_t)penvanepdf::kMaxReasons);
+    EXPECT_EQ(items.front(), L"");  // the reasons never set are empty
+    EXPECT_EQ(items[items.size() - 2], L"a");
+    EXPECT_EQ(items.back(), longest);
+}
+
+TEST_F(ControlWithFakePad, CancelIsAnsweredAtOnceWithTheMostReasons)
+{
+    Hosted c;
+    ASSERT_TRUE(c.created);
+    ASSERT_EQ(c.SetUI2(id::SetNumberOfReasons, penvanepdf::kMaxReasons), S_OK);
+    // As slow to sort as they can be: the longest reasons, alike but for
+    // their last characters, given in reverse order.
+    for (int i = 0; i < penvanepdf::kMaxReasons; ++i) {
+        const std::wstring tail = std::to_wstring(1000 + penvanepdf::kMaxReasons - i);
+        const std::wstring reason = std::wstring(penvanepdf::kMaxReasonChars - tail.size(), L'r') + tail;
+        ASSERT_EQ(c.Call(id::SetReasonString, {Hosted::UI2((unsigned short)i), Hosted::Str(reason.c_str())}), S_OK);
+    }
+    ASSERT_EQ(c.SetUI2(id::SetReasonRequired, 0), S_OK);  // the entry combo box
+
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point asked, shown, clicked, closed;
+    LRESULT offered = 0;
+    std::thread person([&] {
+        HWND dlg = WaitForCaptureDialog();
+        shown = Clock::now();
+        if (!dlg) return;
+        offered = SendMessageW(GetDlgItem(dlg, IDC_REASON_ENTRY), CB_GETCOUNT, 0, 0);
+        clicked = Clock::now();
+        Click(dlg, IDCANCEL);
+        WaitClosedOrCancel(dlg);
+    });
+    asked = Clock::now();
+    EXPECT_FALSE(c.Acquire());
+    closed = Clock::now();
+    person.join();
+    EXPECT_EQ(offered, penvanepdf::kMaxReasons);
+    auto ms = [](Clock::duration d) { return (long)std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    std::printf("capture dialog with %d reasons of %u characters: shown after %ld ms, Cancel answered in %ld ms\n",
+                penvanepdf::kMaxReasons, penvanepdf::kMaxReasonChars, ms(shown - asked), ms(closed - clicked));
+    // A functional bound, generous for a busy machine: the dialog answers.
+    EXPECT_LT(ms(closed - clicked), 1000);
 }
 
 TEST_F(ControlWithFakePad, OleFacesOfTheControl)

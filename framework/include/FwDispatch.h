@@ -42,6 +42,12 @@ namespace fw {
 
 const BYTE kVtsByRef = 0x40;
 
+// The most VT_VARIANT|VT_BYREF references the callee follows to reach an
+// argument. A scripting host passes one; a script that hands on a
+// by-reference argument of its own adds one per call. Deeper chains, and a
+// variant that refers to itself, are refused with DISP_E_TYPEMISMATCH.
+const int kMaxVariantReferences = 8;
+
 // Holds DISPPARAMS arguments built from a VTS_ list; frees what it made.
 class DispArgs {
 public:
@@ -78,20 +84,24 @@ HRESULT InvokeDispatch(IDispatch* dispatch, DISPID dispid, WORD wFlags, VARTYPE 
 
 // Coerces DISPPARAMS to declared types, holding the converted copies. By-
 // reference BSTR parameters accept VT_BSTR|VT_BYREF and, as scripting hosts
-// pass them, VT_VARIANT|VT_BYREF around a BSTR or an empty variant.
+// pass them, VT_VARIANT|VT_BYREF around a BSTR or an empty variant. A null
+// reference of any type, and a chain of references longer than
+// kMaxVariantReferences, is a type mismatch: nothing reads through it.
 class CoercedArgs {
 public:
     CoercedArgs() = default;
     CoercedArgs(const CoercedArgs&) = delete;
     CoercedArgs& operator=(const CoercedArgs&) = delete;
     ~CoercedArgs();
-    // DISP_E_BADPARAMCOUNT, or the conversion error with *argErr set to the
-    // failing argument's DISPPARAMS index.
+    // DISP_E_BADPARAMCOUNT, E_OUTOFMEMORY, or the conversion error with
+    // *argErr set to the failing argument's DISPPARAMS index. Never throws.
     HRESULT Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argErr);
     VARIANT* Values() { return m_values.empty() ? nullptr : m_values.data(); }
     const char* const* Ansi() { return m_ansiPtrs.empty() ? nullptr : m_ansiPtrs.data(); }
 
 private:
+    HRESULT CoerceAll(const DISPPARAMS* dp, const BYTE* params, UINT* argErr);
+
     std::vector<VARIANT> m_values;
     std::vector<std::string> m_ansi;
     std::vector<const char*> m_ansiPtrs;

@@ -203,7 +203,38 @@ CoercedArgs::~CoercedArgs()
     for (VARIANT& v : m_values) VariantClear(&v);
 }
 
+namespace {
+
+// The variant that a chain of VT_VARIANT|VT_BYREF references ends at: itself
+// when `arg` is no such reference. A null reference anywhere, or a chain
+// longer than kMaxVariantReferences (a variant that refers to itself never
+// ends), is refused here, before anything reads through it.
+HRESULT FollowVariantReferences(VARIANT* arg, VARIANT** target)
+{
+    VARIANT* v = arg;
+    for (int followed = 0; V_VT(v) == (VT_VARIANT | VT_BYREF); ++followed) {
+        if (followed == kMaxVariantReferences || !V_VARIANTREF(v)) return DISP_E_TYPEMISMATCH;
+        v = V_VARIANTREF(v);
+    }
+    // Any other reference is read by the platform's conversion, which does
+    // not check the pointer.
+    if ((V_VT(v) & VT_BYREF) && !V_BYREF(v)) return DISP_E_TYPEMISMATCH;
+    *target = v;
+    return S_OK;
+}
+
+} // namespace
+
 HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argErr)
+{
+    try {
+        return CoerceAll(dp, params, argErr);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;  // a huge string argument: refused, not thrown across COM
+    }
+}
+
+HRESULT CoercedArgs::CoerceAll(const DISPPARAMS* dp, const BYTE* params, UINT* argErr)
 {
     size_t declared = 0;
     for (const BYTE* p = params; p && *p; ++p) ++declared;
@@ -224,22 +255,23 @@ HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argE
         VARIANT* src = &dp->rgvarg[index];
         const bool byRef = (params[i] & kVtsByRef) != 0;
         const VARTYPE vt = (VARTYPE)(params[i] & ~kVtsByRef);
-        HRESULT hr = S_OK;
-        if (byRef) {
+        VARIANT* target = nullptr;
+        HRESULT hr = FollowVariantReferences(src, &target);
+        if (SUCCEEDED(hr) && byRef) {
             VARIANT& out = m_values[i];
-            if (V_VT(src) == (vt | VT_BYREF)) {
+            if (V_VT(src) == (vt | VT_BYREF) && vt != VT_VARIANT) {
                 out = *src;  // shares the caller's storage; never cleared here
-                V_VT(&out) = vt | VT_BYREF;
-            } else if (V_VT(src) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(src)) {
-                // What scripting hosts pass: a reference to the caller's variant.
-                VARIANT* inner = V_VARIANTREF(src);
+            } else if (V_VT(src) == (VT_VARIANT | VT_BYREF)) {
+                // What scripting hosts pass: a reference to the caller's variant
+                // (through a further reference or two when a script passes on
+                // a by-reference argument of its own).
                 if (vt == VT_VARIANT) {
-                    V_VT(&out) = VT_VARIANT | VT_BYREF; V_VARIANTREF(&out) = inner;
-                } else if (V_VT(inner) == vt) {
-                    V_VT(&out) = vt | VT_BYREF; V_BYREF(&out) = &inner->bVal;
-                } else if (V_VT(inner) == VT_EMPTY || V_VT(inner) == VT_NULL) {
-                    emptyOuts.emplace_back(inner, vt);
-                    V_VT(&out) = vt | VT_BYREF; V_BYREF(&out) = &inner->bVal;
+                    V_VT(&out) = VT_VARIANT | VT_BYREF; V_VARIANTREF(&out) = target;
+                } else if (V_VT(target) == vt) {
+                    V_VT(&out) = vt | VT_BYREF; V_BYREF(&out) = &target->bVal;
+                } else if (V_VT(target) == VT_EMPTY || V_VT(target) == VT_NULL) {
+                    emptyOuts.emplace_back(target, vt);
+                    V_VT(&out) = vt | VT_BYREF; V_BYREF(&out) = &target->bVal;
                 } else {
                     hr = DISP_E_TYPEMISMATCH;
                 }
@@ -250,10 +282,9 @@ HRESULT CoercedArgs::Coerce(const DISPPARAMS* dp, const BYTE* params, UINT* argE
                 // Keep VariantClear away from storage that belongs to the caller.
                 continue;
             }
-        } else {
-            while (V_VT(src) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(src)) src = V_VARIANTREF(src);
-            if (vt == VT_VARIANT) hr = VariantCopyInd(&m_values[i], src);
-            else hr = ChangeType(&m_values[i], src, vt);
+        } else if (SUCCEEDED(hr)) {
+            if (vt == VT_VARIANT) hr = VariantCopyInd(&m_values[i], target);
+            else hr = ChangeType(&m_values[i], target, vt);
             if (SUCCEEDED(hr) && vt == VT_BSTR) {
                 m_ansi[i] = BstrToAnsi(V_BSTR(&m_values[i]));
                 m_ansiPtrs[i] = m_ansi[i].c_str();

@@ -1,6 +1,6 @@
 // Automation by DISPID through the proxy window class and straight through
 // the control's IDispatch: every argument and result type, properties, the
-// by-reference BSTR, conversion failures and exceptions.
+// by-reference BSTR, conversion failures, hostile references and exceptions.
 #include "FwTestLib.h"
 #include "TestSupport.h"
 
@@ -184,6 +184,127 @@ TEST_F(Dispatch, RangeIsCheckedThroughAReferenceToo)
     }
     EXPECT_EQ(minusOne, -1);
     EXPECT_EQ(V_VT(&holder), VT_I2);
+}
+
+// References a hostile caller may pass: a variant that refers to itself,
+// chains of variant references, and null references of every integer and
+// string type, by value and for an out parameter. Refused ones change
+// nothing: the member does not run and the caller's values stay as they were.
+TEST_F(Dispatch, ReferencesAreFollowedOnlySoFarAndNeverThroughNull)
+{
+    const int limit = fw::kMaxVariantReferences;
+    VARIANT self;
+    V_VT(&self) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&self) = &self;
+    // chain[k] is k variant references away from an unsigned 16-bit 300.
+    std::vector<VARIANT> chain(limit + 2);
+    V_VT(&chain[0]) = VT_UI2;
+    V_UI2(&chain[0]) = 300;
+    for (size_t k = 1; k < chain.size(); ++k) {
+        V_VT(&chain[k]) = VT_VARIANT | VT_BYREF;
+        V_VARIANTREF(&chain[k]) = &chain[k - 1];
+    }
+    auto nullRef = [](VARTYPE vt) {
+        VARIANT v;
+        V_VT(&v) = vt | VT_BYREF;
+        V_BYREF(&v) = nullptr;
+        return v;
+    };
+    // A null reference behind a variant reference.
+    VARIANT nullI2 = nullRef(VT_I2);
+    VARIANT toNullI2;
+    V_VT(&toNullI2) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&toNullI2) = &nullI2;
+
+    struct Case {
+        const char* what;
+        VARIANT arg;
+        HRESULT expected;
+    };
+    std::vector<Case> cases = {
+        {"itself", self, DISP_E_TYPEMISMATCH},
+        {"chain at the limit", chain[limit], S_OK},
+        {"chain beyond the limit", chain[limit + 1], DISP_E_TYPEMISMATCH},
+        {"null behind a reference", toNullI2, DISP_E_TYPEMISMATCH},
+    };
+    for (VARTYPE vt : {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_INT, VT_UINT, VT_I8, VT_UI8, VT_BOOL, VT_BSTR,
+                       VT_VARIANT})
+        cases.push_back({"null", nullRef(vt), DISP_E_TYPEMISMATCH});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " vt " + std::to_string(V_VT(&c.arg)));
+        // An integer parameter (SetCount) and a string one (Concat, second place).
+        proxy.InvokeHelper(12, kMethod, VT_EMPTY, nullptr, (const BYTE*)VTS_UI2, 5);
+        UINT argErr = 99;
+        EXPECT_EQ(Call(12, kMethod, {c.arg}, nullptr, nullptr, &argErr), c.expected);
+        unsigned short count = 0;
+        proxy.InvokeHelper(13, kMethod, VT_UI2, &count, (const BYTE*)VTS_NONE);
+        EXPECT_EQ(count, SUCCEEDED(c.expected) ? 300 : 5);
+        if (FAILED(c.expected)) {
+            EXPECT_EQ(argErr, 0u);
+        }
+
+        VARIANT first;
+        V_VT(&first) = VT_BSTR;
+        V_BSTR(&first) = SysAllocString(L"a");
+        VARIANT result;
+        VariantInit(&result);
+        argErr = 99;
+        EXPECT_EQ(Call(6, kMethod, {c.arg, first}, &result, nullptr, &argErr), c.expected);
+        if (FAILED(c.expected)) {
+            EXPECT_EQ(argErr, 0u);
+            EXPECT_EQ(V_VT(&result), VT_EMPTY);
+        } else {
+            EXPECT_STREQ(V_BSTR(&result), L"a300");
+        }
+        VariantClear(&result);
+        SysFreeString(V_BSTR(&first));
+    }
+    EXPECT_EQ(V_VARIANTREF(&self), &self);
+    EXPECT_EQ(V_UI2(&chain[0]), 300);
+}
+
+TEST_F(Dispatch, OutParameterReferencesAreFollowedOnlySoFarAndNeverThroughNull)
+{
+    const int limit = fw::kMaxVariantReferences;
+    // chain[k] is k variant references away from the caller's string.
+    std::vector<VARIANT> chain(limit + 2);
+    V_VT(&chain[0]) = VT_BSTR;
+    V_BSTR(&chain[0]) = SysAllocString(L"sentinel");
+    for (size_t k = 1; k < chain.size(); ++k) {
+        V_VT(&chain[k]) = VT_VARIANT | VT_BYREF;
+        V_VARIANTREF(&chain[k]) = &chain[k - 1];
+    }
+    VARIANT self;
+    V_VT(&self) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&self) = &self;
+    VARIANT nullText, nullVariant;
+    V_VT(&nullText) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&nullText) = nullptr;
+    V_VT(&nullVariant) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&nullVariant) = nullptr;
+    struct Case {
+        VARIANT out;
+        HRESULT expected;
+    } cases[] = {
+        {self, DISP_E_TYPEMISMATCH},
+        {nullText, DISP_E_TYPEMISMATCH},
+        {nullVariant, DISP_E_TYPEMISMATCH},
+        {chain[limit + 1], DISP_E_TYPEMISMATCH},
+        {chain[limit], S_OK},
+    };
+    for (const Case& c : cases) {
+        UINT argErr = 99;
+        EXPECT_EQ(Call(7, kMethod, {I4(3), c.out}, nullptr, nullptr, &argErr), c.expected) << V_VT(&c.out);
+        if (FAILED(c.expected)) {
+            EXPECT_EQ(argErr, 1u);
+            EXPECT_STREQ(V_BSTR(&chain[0]), L"sentinel");
+        }
+    }
+    // The accepted chain led the member to the caller's string, which it replaced.
+    EXPECT_EQ(V_VT(&chain[0]), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(&chain[0]), L"xxx");
+    VariantClear(&chain[0]);
 }
 
 TEST_F(Dispatch, FailedCallLeavesTheCallersEmptyOutVariableAlone)

@@ -15,7 +15,6 @@ namespace {
 constexpr UINT kCaptureControlId = 2001;
 constexpr char kNoFieldName[] = "NoFieldName";
 constexpr int32_t kReasonRequiredFlag = 8;   // "Ff" bit that makes "Reasons" binding
-constexpr size_t kMaxReasons = 0xFFFF;          // the control counts them in 16 bits
 constexpr short kPlainMode = 0;
 constexpr short kKeyedMode = 4;
 
@@ -124,12 +123,15 @@ void PassSeedValueReasons(CPenvanePdf& control, CosObj field)
     if (CosObjTypeOf(reasons) != kCosArray)
         return;
     // Only strings are reasons; anything else in the array is skipped, and
-    // the control is told the number it will actually get.
+    // the control is told the number it will actually get. The control
+    // refuses more reasons, or longer ones, than it keeps: those are left
+    // out here (a byte is at most one character of the text the control
+    // receives), so that such a field can still be signed with the others.
     std::vector<std::string> offered;
     const int32_t count = CosArrayCount(reasons);
-    for (int32_t i = 0; i < count && offered.size() < kMaxReasons; ++i) {
+    for (int32_t i = 0; i < count && offered.size() < penvanepdf::kMaxReasons; ++i) {
         std::string reason;
-        if (CosStringBytes(CosArrayItem(reasons, i), &reason))
+        if (CosStringBytes(CosArrayItem(reasons, i), &reason) && reason.size() <= penvanepdf::kMaxReasonChars)
             offered.push_back(std::move(reason));
     }
     if (offered.empty())

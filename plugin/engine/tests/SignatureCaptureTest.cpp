@@ -132,6 +132,31 @@ TEST_F(Capture, ReasonsThatAreNotStringsAreSkipped)
     }
 }
 
+TEST_F(Capture, ReasonsBeyondWhatTheControlKeepsAreLeftOut)
+{
+    // One reason too long for the control, then more reasons than it keeps.
+    CosObj field = host.cos().SignatureField(Field("S", true, 8));
+    CosObj reasons = host.cos().NewArray();
+    host.cos().ArrayAppend(reasons, host.cos().NewString(std::string(penvanepdf::kMaxReasonChars + 1, 'x')));
+    Calls expected = {"SetSigFieldName=S", "SetNumberOfReasons=0", "SetReasonRequired=0", "SetReasonRequired=1",
+                      "SetNumberOfReasons=" + std::to_string(penvanepdf::kMaxReasons)};
+    for (int i = 0; i < penvanepdf::kMaxReasons + 5; ++i) {
+        // The last one kept is as long as the control takes.
+        const std::string text = i + 1 == penvanepdf::kMaxReasons
+                                     ? std::string(penvanepdf::kMaxReasonChars, 'y')
+                                     : "r" + std::to_string(i);
+        host.cos().ArrayAppend(reasons, host.cos().NewString(text));
+        if (i < penvanepdf::kMaxReasons)
+            expected.push_back("SetReasonString=" + std::to_string(i) + ":" + text);
+    }
+    expected.push_back("AcquireSig()");
+    host.cos().DictPut(host.cos().DictValueForKey(field, "SV"), "Reasons", reasons);
+    fake_capture::Get().accept = false;
+    auto request = NewSigning(field);
+    EXPECT_FALSE(CaptureSignature(*engine, DocumentParams(request->document.data())));
+    EXPECT_EQ(CallsUntilAcquire(), expected);
+}
+
 TEST_F(Capture, AcceptedSaveAsZeroThenCancelledKeepsTheLastEntries)
 {
     const CosObj field = host.cos().SignatureField(Field("Signature1"));
