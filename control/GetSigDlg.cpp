@@ -124,7 +124,11 @@ void GetSigDlg::FillReasonControls()
     for (size_t i = 0; i < offered; ++i) {
         m_reasonPick.AddString(m_reasons[i].c_str());
         m_reasonEntry.AddString(m_reasons[i].c_str());
-        // Both sort their items: item 0 is the alphabetically first reason.
+    }
+    // Both sort their items: item 0 is the alphabetically first reason.
+    // Selected once, at the end: each selection sets the entry's text anew,
+    // which costs far more than adding an item.
+    if (offered) {
         m_reasonPick.SetCurSel(0);
         m_reasonEntry.SetCurSel(0);
     }
