@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "FakeCaptureControl.h"
+#include "PenvanePdfIds.h"
 #include "SignatureCapture.h"
 #include "SignatureValue.h"
 #include "SignerCertificate.h"
