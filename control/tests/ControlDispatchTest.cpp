@@ -339,7 +339,7 @@ TEST_F(ControlWithFakePad, GetPdfSigFreesTheStringItReplaces)
         VARIANT holder;
         V_VT(&holder) = VT_BSTR;
         V_BSTR(&holder) = SysAllocStringLen(nullptr, kLong);
-        ASSERT_EQ(spy.live.size(), 1u) << "the spy does not see BSTRs";
+        EXPECT_EQ(spy.live.size(), 1u) << "the spy does not see BSTRs";
         VARIANT args[3];
         if (c.throughVariant) {
             V_VT(&args[2]) = VT_VARIANT | VT_BYREF;
