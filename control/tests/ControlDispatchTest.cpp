@@ -2,6 +2,7 @@
 // hosts it: a hidden child of the desktop window with id 2001.
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -261,11 +262,16 @@ TEST_F(ControlWithFakePad, GetPdfSigWithoutAWindowGivesNull)
 
 // Watches the task allocator, which BSTRs come from: the blocks of at least
 // `minimum` bytes that are allocated and not yet freed. Registered only
-// while a test needs it.
+// while a test needs it; the allocator may still call it from any thread
+// while blocks allocated under it live on.
 class LargeBlockSpy : public IMallocSpy {
 public:
     explicit LargeBlockSpy(SIZE_T minimum) : m_minimum(minimum) {}
-    std::set<void*> live;
+    size_t Live()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_live.size();
+    }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
@@ -274,26 +280,30 @@ public:
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
+    // The size asked for, from a Pre call to its Post call on the same thread.
     STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override
     {
-        m_size = size;
+        t_size = size;
         return size;
     }
     STDMETHODIMP_(void*) PostAlloc(void* actual) override
     {
-        if (actual && m_size >= m_minimum) live.insert(actual);
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (actual && t_size >= m_minimum) m_live.insert(actual);
         return actual;
     }
     STDMETHODIMP_(void*) PreFree(void* request, BOOL) override
     {
-        live.erase(request);
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_live.erase(request);
         return request;
     }
     STDMETHODIMP_(void) PostFree(BOOL) override {}
     STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T size, void** actual, BOOL) override
     {
-        live.erase(request);
-        m_size = size;
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_live.erase(request);
+        t_size = size;
         *actual = request;
         return size;
     }
@@ -307,8 +317,12 @@ public:
 
 private:
     SIZE_T m_minimum;
-    SIZE_T m_size = 0;
+    static thread_local SIZE_T t_size;
+    std::mutex m_lock;
+    std::set<void*> m_live;
 };
+
+thread_local SIZE_T LargeBlockSpy::t_size = 0;
 
 TEST_F(ControlWithFakePad, GetPdfSigFreesTheStringItReplaces)
 {
@@ -339,7 +353,7 @@ TEST_F(ControlWithFakePad, GetPdfSigFreesTheStringItReplaces)
         VARIANT holder;
         V_VT(&holder) = VT_BSTR;
         V_BSTR(&holder) = SysAllocStringLen(nullptr, kLong);
-        EXPECT_EQ(spy.live.size(), 1u) << "the spy does not see BSTRs";
+        EXPECT_EQ(spy.Live(), 1u) << "the spy does not see BSTRs";
         VARIANT args[3];
         if (c.throughVariant) {
             V_VT(&args[2]) = VT_VARIANT | VT_BYREF;
@@ -352,7 +366,7 @@ TEST_F(ControlWithFakePad, GetPdfSigFreesTheStringItReplaces)
         args[0] = Hosted::I4(50);
         DISPPARAMS dp = {args, nullptr, 3, 0};
         EXPECT_EQ(c.control->Invoke(id::GetPdfSig, IID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);
-        EXPECT_TRUE(spy.live.empty()) << "the caller's old string was not freed";
+        EXPECT_EQ(spy.Live(), 0u) << "the caller's old string was not freed";
         EXPECT_EQ(V_VT(&holder), VT_BSTR);
         EXPECT_EQ(V_BSTR(&holder) != nullptr, c.drawing);
         VariantClear(&holder);
