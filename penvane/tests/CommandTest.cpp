@@ -20,15 +20,18 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-// The tool with `environment` (shell assignments or `env -u X`) before it.
+// The tool with `environment` (assignments, or `-u NAME` to remove one).
 ToolRun RunWith(const std::string& environment, const std::vector<std::string>& args, const std::string& host) {
-    std::string command = "env PENVANE_HOST=" + Quote(host) + " PENVANE_HOST_TIMEOUT=20 " + environment + " " + PENVANE_TOOL;
+    const bool removes = environment.rfind("-u ", 0) == 0;
+    std::string command = "env " + (removes ? environment : "") + " PENVANE_HOST=" + Quote(host) +
+                          " PENVANE_HOST_TIMEOUT=20 " + (removes ? "" : environment) + " " + PENVANE_TOOL;
     for (const std::string& a : args) command += " " + Quote(a);
     return RunCommand(command);
 }
 
 bool HostRunning(const std::string& tag) {
-    return RunCommand("pgrep -f -- '--tag " + tag + "'").exitCode == 0;
+    // The bracket keeps pgrep from finding the shell that runs it.
+    return RunCommand("pgrep -f -- '--ta[g] " + tag + "'").exitCode == 0;
 }
 
 std::string Fixture(const std::string& dir, const std::string& name, const std::string& from, const std::string& to) {

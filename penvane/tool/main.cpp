@@ -52,7 +52,16 @@ int Sign(SignOptions options) {
     } else {
         CheckDisplayForDialog(std::getenv("DISPLAY"));
     }
+    if (SameFile(options.input, options.output))
+        throw PdfError("the output must be another file than the input " + options.input);
     if (!options.replaceOutput) RefuseExistingOutput(options.output);
+    if (std::getenv("PENVANE_CHECK_ONLY")) {
+        // scripts/penvane asks this before it brings Wine up, so that every
+        // mistake in the command is named at once.
+        LoadedPdf pdf = LoadPdf(options.input, options.password);
+        PlanSigning(pdf, options);
+        return 0;
+    }
     options.partialFile = SetInterruptiblePartialFile;
     ProtocolHandler handler(HostCommandFromEnvironment());
     handler.Start();
@@ -83,6 +92,7 @@ std::string PictureName(const std::string& base, int n) {
 
 int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture) {
     if (!picture.empty()) CheckPictureFolder(picture);
+    if (std::getenv("PENVANE_CHECK_ONLY")) return 0;
     // Many files (without pictures, which are numbered in order) are
     // verified by several workers at once; their reports follow in order.
     std::vector<FileOutcome> outcomes;
