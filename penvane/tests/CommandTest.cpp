@@ -48,9 +48,6 @@ TEST(Command, MistakesAreNamedAtOnceAndNothingIsWritten) {
     WriteBytes(existing, "the only signed copy");
     WriteBytes(dir + "/notes.txt", "not strokes\n");
     const std::string cropped = Fixture(dir, "cropped.pdf", "/MediaBox [0 0 612 792]", "/MediaBox [0 0 612 792] /CropBox [0 0 300 300]");
-    const std::string certified = Fixture(dir, "certified.pdf", "/Pages 2 0 R",
-        "/Pages 2 0 R /Perms << /DocMDP << /Type /Sig /Reference [ << /Type /SigRef /TransformMethod /DocMDP "
-        "/TransformParams << /P 1 /V /1.2 >> >> ] >> >>");
     const std::string strokes = SampleStrokes(), host = PENVANE_FAKE_HOST, minimal = TestPdf("minimal.pdf");
     const std::string tag = "mistakes-" + std::to_string(getpid());
     struct Case {
@@ -65,8 +62,9 @@ TEST(Command, MistakesAreNamedAtOnceAndNothingIsWritten) {
          "a field named \"Text Box 1\" exists already"},
         {"", {"sign", cropped, out, "--new-field", "1:400,400,500,450", "--strokes", strokes},
          "is outside page 1 (0,0,300,300)"},
-        {"", {"sign", certified, out, "--new-field", "1:50,50,250,130", "--strokes", strokes},
-         "permitting no changes (DocMDP /P 1); any new signature would break that certification"},
+        {"", {"sign", TestPdf("minimal-signed-restricted.pdf"), out, "--new-field", "1:50,50,250,130", "--strokes", strokes},
+         "the document is certified by the signature in field \"SignatureField1\" permitting no changes "
+         "(DocMDP /P 1); any new signature would break that certification"},
         {"", {"sign", minimal, out, "--new-field", "1:50,50,250,130", "--strokes", dir + "/notes.txt"},
          "the stroke file " + dir + "/notes.txt is not a stroke file"},
         {"", {"sign", minimal, out, "--new-field", "1:50,50,250,130", "--strokes", dir + "/none.strokes"},
@@ -95,7 +93,9 @@ TEST(Command, MistakesAreNamedAtOnceAndNothingIsWritten) {
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_LT(seconds, 6) << "a mistake is named at once; a host's fault within its time-out";
+        // At once (a loaded machine and the sanitizers allowing): a host's
+        // fault within its time-out, not after waiting for it to end.
+        EXPECT_LT(seconds, 10) << "a mistake is named at once; a host's fault within its time-out";
         EXPECT_FALSE(Exists(out));
         EXPECT_FALSE(HostRunning(tag)) << "the host was left running";
     }
