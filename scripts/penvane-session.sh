@@ -58,21 +58,35 @@ _penvane_is_wineserver() {
 
 _penvane_win_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
-# A fingerprint of the modules a prefix registers or a host loads.
+# A fingerprint of the modules a prefix registers or a host loads: their
+# paths, sizes and times (cheap on every command, and any rebuild changes it).
 _penvane_modules_stamp() {
-  sha1sum "$@" 2>/dev/null | sha1sum | cut -c1-40
+  stat -L -c '%n %s %Y' "$@" 2>/dev/null | sha1sum | cut -c1-40
+}
+
+# The wineserver of the prefix in WINEPREFIX, when one runs.
+_penvane_prefix_server() {
+  local pid
+  for pid in $(pgrep -x 'wineserver.*' 2>/dev/null); do
+    grep -qaxF "WINEPREFIX=$WINEPREFIX" <(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null) && { echo "$pid"; return 0; }
+  done
+  return 1
 }
 
 # Runs the wineserver and Wine's services of the prefix, unless they run.
+# Long-lived children close the lock's descriptor (9): holding it, they would
+# hold the lock for their whole life.
 _penvane_session_server() {
   local pidfile=$1 pid
   pid=$(cat "$pidfile" 2>/dev/null)
   _penvane_is_wineserver "$pid" && return 0
+  pid=$(_penvane_prefix_server) && { echo "$pid" >"$pidfile"; return 0; }
   # A session of its own: neither a terminal's Ctrl-C nor the end of this
-  # command reaches the server and the services it starts.
-  setsid wineserver -f -p"$PENVANE_SESSION_IDLE" </dev/null >/dev/null 2>&1 &
-  echo $! >"$pidfile"
-  setsid wine cmd /c exit </dev/null >/dev/null 2>&1
+  # command reaches the server and the services it starts. Without -f the
+  # server returns once it listens, so no wine process starts a second one.
+  setsid wineserver -p"$PENVANE_SESSION_IDLE" </dev/null >/dev/null 2>&1 9>&-
+  _penvane_prefix_server >"$pidfile"
+  setsid wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
 }
 
 _penvane_session_prefix() {
@@ -80,10 +94,10 @@ _penvane_session_prefix() {
   [ -f "$WINEPREFIX/.penvane-ready" ] && return 0
   _penvane_session_log "making the Wine prefix $WINEPREFIX (once, about 15 s)"
   mkdir -p "$WINEPREFIX"
-  setsid wineboot -i </dev/null >/dev/null 2>&1 || { _penvane_session_log "wineboot failed"; return 1; }
+  setsid wineboot -i </dev/null >/dev/null 2>&1 9>&- || { _penvane_session_log "wineboot failed"; return 1; }
   if [ "$kind" = headless ]; then
     # Wine's null display driver: windows work, nothing needs an X server.
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 ||
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- ||
       { _penvane_session_log "could not choose the null display driver"; return 1; }
   fi
   # No virtual desktop for "desktop" (Wine's default): the dialog is a
@@ -116,7 +130,7 @@ penvane_session_up() {
     local registered=$WINEPREFIX/.penvane-registered module
     if [ "$(cat "$registered" 2>/dev/null)" != "$stamp" ]; then
       for module in "$pad" "$ocx"; do
-        setsid wine regsvr32 /s "$(_penvane_win_path "$module")" </dev/null >/dev/null 2>&1 ||
+        setsid wine regsvr32 /s "$(_penvane_win_path "$module")" </dev/null >/dev/null 2>&1 9>&- ||
           { _penvane_session_log "$(basename "$module") could not be registered in $WINEPREFIX"; exit 1; }
       done
       echo "$stamp" >"$registered"
@@ -133,7 +147,7 @@ penvane_session_up() {
     [ -x "$service" ] || exit 0   # commands then start their own hosts
     eval "set -- $PENVANE_HOST"
     setsid "$service" --socket "$run/host.sock" --warm 2 --idle "$PENVANE_SESSION_IDLE" \
-      --log "$PENVANE_HOST_LOG" -- "$@" </dev/null >/dev/null 2>>"$PENVANE_HOST_LOG" &
+      --log "$PENVANE_HOST_LOG" -- "$@" </dev/null >/dev/null 2>>"$PENVANE_HOST_LOG" 9>&- &
     echo $! >"$run/service.pid"
     echo "$stamp" >"$run/service.stamp"
     for _ in $(seq 1 100); do [ -S "$run/host.sock" ] && break; sleep 0.01; done
