@@ -68,7 +68,7 @@ _penvane_modules_stamp() {
 _penvane_prefix_server() {
   local pid
   for pid in $(pgrep -x 'wineserver.*' 2>/dev/null); do
-    grep -qaxF "WINEPREFIX=$WINEPREFIX" <(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null) && { echo "$pid"; return 0; }
+    grep -qaxF "WINEPREFIX=$WINEPREFIX" <(tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ") && { echo "$pid"; return 0; }
   done
   return 1
 }
