@@ -62,6 +62,11 @@ done
 check "a second signing over the first, then its verification" \
   "$penvane" sign "$work/signed-1.pdf" "$work/twice.pdf" --strokes "$strokes" --new-field 1:50,60,250,130
 check "both signatures verify" "$penvane" verify "$work/twice.pdf"
+folder="$work/Zürich Verträge"
+mkdir -p "$folder" && cp "$strokes" "$folder/Unterschrift ü.strokes" && cp "$sample" "$folder/Vertrag für Ärzte.pdf"
+check "names with blanks and non-ASCII characters: signing" "$penvane" sign "$folder/Vertrag für Ärzte.pdf" \
+  "$folder/unterschrieben ü.pdf" --strokes "$folder/Unterschrift ü.strokes" --new-field 1:350,60,550,130
+check "and verifying" "$penvane" verify "$folder/unterschrieben ü.pdf"
 check "three files verified in one call" "$penvane" verify "$work/signed-1.pdf" "$work/signed-2.pdf" "$work/twice.pdf"
 
 step "a signing with its dialog open while two verifies run"
