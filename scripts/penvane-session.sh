@@ -27,7 +27,8 @@
 
 _penvane_session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PENVANE_SESSION_IDLE=${PENVANE_SESSION_IDLE:-300}
-_penvane_session_home() { echo "${PENVANE_SESSION_HOME:-$_penvane_session_root/build/session}"; }
+_penvane_session_home=${PENVANE_SESSION_HOME:-$_penvane_session_root/build/session}
+_penvane_session_home() { echo "$_penvane_session_home"; }
 
 _penvane_session_log() { echo "penvane: $*" >&2; }
 
@@ -35,7 +36,7 @@ _penvane_session_log() { echo "penvane: $*" >&2; }
 _penvane_runtime_dir() {
   local base=${XDG_RUNTIME_DIR:-}
   if [ -z "$base" ] || [ ! -d "$base" ] || [ ! -w "$base" ]; then
-    base=/tmp/penvane-$(id -u)
+    base=/tmp/penvane-$UID
     mkdir -p -m 0700 "$base" 2>/dev/null
     # Someone else's folder, or one others may enter, is not ours to use.
     if [ ! -O "$base" ] || [ "$(stat -c %a "$base")" != 700 ]; then
@@ -44,25 +45,34 @@ _penvane_runtime_dir() {
     fi
   fi
   local dir
-  dir=$base/penvane-$(_penvane_session_home | sha1sum | cut -c1-12)
-  mkdir -p -m 0700 "$dir" || return 1
+  local sum
+  sum=$(cksum <<<"$_penvane_session_home")
+  dir=$base/penvane-${sum%% *}
+  [ -d "$dir" ] || mkdir -p -m 0700 "$dir" || return 1
   echo "$dir"
 }
 
 # Debian's wineserver is a script that runs wineserver64 in its place.
 _penvane_is_wineserver() {
   [ -n "$1" ] || return 1
-  case $(cat "/proc/$1/comm" 2>/dev/null) in wineserver*) return 0 ;; esac
+  case $(_penvane_read "/proc/$1/comm") in wineserver*) return 0 ;; esac
   return 1
 }
+
+_penvane_is_service() { [ -n "$1" ] && [ "$(_penvane_read "/proc/$1/comm")" = penvane-host-se ]; }
 
 _penvane_win_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
 # A fingerprint of the modules a prefix registers or a host loads: their
 # paths, sizes and times (cheap on every command, and any rebuild changes it).
 _penvane_modules_stamp() {
-  stat -L -c '%n %s %Y' "$@" 2>/dev/null | sha1sum | cut -c1-40
+  local s
+  s=$(stat -L -c '%n %s %Y' "$@" 2>/dev/null)
+  echo "${s//$'\n'/ }"
 }
+
+# The content of a small file, without a process for it.
+_penvane_read() { local v=; [ -r "$1" ] && read -r v <"$1"; echo "$v"; }
 
 # The wineserver of the prefix in WINEPREFIX, when one runs.
 _penvane_prefix_server() {
@@ -78,7 +88,7 @@ _penvane_prefix_server() {
 # hold the lock for their whole life.
 _penvane_session_server() {
   local pidfile=$1 pid
-  pid=$(cat "$pidfile" 2>/dev/null)
+  pid=$(_penvane_read "$pidfile")
   _penvane_is_wineserver "$pid" && return 0
   pid=$(_penvane_prefix_server) && { echo "$pid" >"$pidfile"; return 0; }
   # A session of its own: neither a terminal's Ctrl-C nor the end of this
@@ -116,19 +126,29 @@ penvane_session_up() {
   local service=$build/tool/penvane/service/penvane-host-service
   local run
   run=$(_penvane_runtime_dir) || return 1
-  export WINEPREFIX=$(_penvane_session_home)/$kind WINEDEBUG=-all WINEARCH=win64
+  export WINEPREFIX=$_penvane_session_home/$kind WINEDEBUG=-all WINEARCH=win64
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ "$kind" = headless ] && unset DISPLAY
   export PENVANE_HOST_LOG=${PENVANE_HOST_LOG:-$run/penvane-host.log}
   export PENVANE_HOST="wine \"$hostexe\" --protocol \"$(_penvane_win_path "$plugin")\""
   local stamp
   stamp=$(_penvane_modules_stamp "$ocx" "$pad" "$hostexe" "$plugin")
+  # Up already, as on most commands: nothing to do, and no lock to wait for.
+  if [ "$(_penvane_read "$WINEPREFIX/.penvane-registered")" = "$stamp" ] &&
+     _penvane_is_wineserver "$(_penvane_read "$run/wineserver-$kind.pid")"; then
+    if [ "$kind" = desktop ]; then return 0; fi
+    if _penvane_is_service "$(_penvane_read "$run/service.pid")" && [ -S "$run/host.sock" ] &&
+       [ "$(_penvane_read "$run/service.stamp")" = "$stamp" ]; then
+      export PENVANE_HOST_SOCKET=$run/host.sock
+      return 0
+    fi
+  fi
   (
     flock 9 || exit 1
     _penvane_session_prefix "$kind" || exit 1
     _penvane_session_server "$run/wineserver-$kind.pid"
     local registered=$WINEPREFIX/.penvane-registered module
-    if [ "$(cat "$registered" 2>/dev/null)" != "$stamp" ]; then
+    if [ "$(_penvane_read "$registered")" != "$stamp" ]; then
       for module in "$pad" "$ocx"; do
         setsid wine regsvr32 /s "$(_penvane_win_path "$module")" </dev/null >/dev/null 2>&1 9>&- ||
           { _penvane_session_log "$(basename "$module") could not be registered in $WINEPREFIX"; exit 1; }
@@ -138,9 +158,9 @@ penvane_session_up() {
     [ "$kind" = headless ] || exit 0
     # The host service, replaced when the modules it loads changed.
     local pid
-    pid=$(cat "$run/service.pid" 2>/dev/null)
-    if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = penvane-host-se ] && [ -S "$run/host.sock" ]; then
-      [ "$(cat "$run/service.stamp" 2>/dev/null)" = "$stamp" ] && exit 0
+    pid=$(_penvane_read "$run/service.pid")
+    if _penvane_is_service "$pid" && [ -S "$run/host.sock" ]; then
+      [ "$(_penvane_read "$run/service.stamp")" = "$stamp" ] && exit 0
       kill "$pid" 2>/dev/null
       for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
     fi
@@ -161,14 +181,14 @@ penvane_session_down() {
   run=$(_penvane_runtime_dir) || return 1
   (
     flock 9
-    pid=$(cat "$run/service.pid" 2>/dev/null)
-    if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = penvane-host-se ]; then
+    pid=$(_penvane_read "$run/service.pid")
+    if _penvane_is_service "$pid"; then
       kill "$pid" 2>/dev/null
       for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
     fi
     rm -f "$run/service.pid" "$run/service.stamp"
     for kind in headless desktop; do
-      pid=$(cat "$run/wineserver-$kind.pid" 2>/dev/null)
+      pid=$(_penvane_read "$run/wineserver-$kind.pid")
       rm -f "$run/wineserver-$kind.pid"
       _penvane_is_wineserver "$pid" || continue
       # This session's own prefix: ending its server ends only its processes.
