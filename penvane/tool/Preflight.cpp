@@ -1,6 +1,7 @@
 #include "Preflight.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>

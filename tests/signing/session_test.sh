@@ -11,7 +11,8 @@
 #     symlink works.
 # Nothing of the session is left when it ends.
 #   tests/signing/session_test.sh BUILD_DIR SCRATCH
-# Needs DISPLAY (the test environment's Xvfb) for the dialog.
+# The dialog appears on an Xvfb display of the test's own, so that other
+# tests' dialogs are not taken for its own.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?build directory} work=${2:?scratch folder}
@@ -25,9 +26,12 @@ step() { echo "== $* ($((SECONDS - started)) s)"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
-if [ -z "${DISPLAY:-}" ]; then echo "session test: needs DISPLAY (run under scripts/wine-env.sh)" >&2; exit 1; fi
 rm -rf "$work" && mkdir -p -m 0700 "$work/run" || exit 1
 export PENVANE_SESSION_HOME=$build/test-session XDG_RUNTIME_DIR=$work/run
+# shellcheck source=../../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+PENVANE_XVFB_PID=
+_penvane_start_xvfb || { echo "session test: Xvfb did not start" >&2; exit 1; }
 display=$DISPLAY
 # shellcheck source=../../scripts/penvane-session.sh
 . "$root/scripts/penvane-session.sh"
@@ -48,7 +52,10 @@ wait_for() {  # wait_for SECONDS COMMAND...
 }
 no_dialog() { ! dialog_shown; }
 no_desktop_host() { [ -z "$(hosts_of desktop)" ]; }
-cleanup() { penvane_session_down >/dev/null 2>&1; }
+cleanup() {
+  penvane_session_down >/dev/null 2>&1
+  [ -n "$PENVANE_XVFB_PID" ] && kill "$PENVANE_XVFB_PID" 2>/dev/null && wait "$PENVANE_XVFB_PID" 2>/dev/null
+}
 trap cleanup EXIT
 # Job control: a background job of a script otherwise starts with SIGINT
 # ignored, and a command keeps a signal ignored as it found it.
@@ -114,8 +121,9 @@ ln -sf "$penvane" "$work/penvane-link"
 check "the script through a symlink" "$work/penvane-link" verify "$work/signed-3.pdf"
 
 step "stop the session"
-penvane_session_down
-check "no process of the session is left" wait_for 10 test -z "$(session_processes)"
+cleanup
+no_session_process() { [ -z "$(session_processes)" ]; }
+check "no process of the session is left" wait_for 10 no_session_process
 trap - EXIT
 
 step "done"
