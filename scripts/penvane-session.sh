@@ -71,6 +71,12 @@ _penvane_modules_stamp() {
   echo "${s//$'\n'/ }"
 }
 
+# Runs a command and waits for it in a way a signal interrupts at once: the
+# session's long steps run in sessions of their own (setsid), where a
+# terminal's Ctrl-C does not reach them, and a shell waiting for such a
+# command in the foreground would take Ctrl-C only once it ended.
+_penvane_bg() { "$@" & wait $!; }
+
 # The content of a small file, without a process for it.
 _penvane_read() { local v=; [ -r "$1" ] && read -r v <"$1"; echo "$v"; }
 
@@ -94,9 +100,9 @@ _penvane_session_server() {
   # A session of its own: neither a terminal's Ctrl-C nor the end of this
   # command reaches the server and the services it starts. Without -f the
   # server returns once it listens, so no wine process starts a second one.
-  setsid wineserver -p"$PENVANE_SESSION_IDLE" </dev/null >/dev/null 2>&1 9>&-
+  _penvane_bg setsid wineserver -p"$PENVANE_SESSION_IDLE" </dev/null >/dev/null 2>&1 9>&-
   _penvane_prefix_server >"$pidfile"
-  setsid wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+  _penvane_bg setsid wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
 }
 
 _penvane_session_prefix() {
@@ -104,10 +110,10 @@ _penvane_session_prefix() {
   [ -f "$WINEPREFIX/.penvane-ready" ] && return 0
   _penvane_session_log "making the Wine prefix $WINEPREFIX (once, about 15 s)"
   mkdir -p "$WINEPREFIX"
-  setsid wineboot -i </dev/null >/dev/null 2>&1 9>&- || { _penvane_session_log "wineboot failed"; return 1; }
+  _penvane_bg setsid wineboot -i </dev/null >/dev/null 2>&1 9>&- || { _penvane_session_log "wineboot failed"; return 1; }
   if [ "$kind" = headless ]; then
     # Wine's null display driver: windows work, nothing needs an X server.
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- ||
+    _penvane_bg setsid wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- ||
       { _penvane_session_log "could not choose the null display driver"; return 1; }
   fi
   # No virtual desktop for "desktop" (Wine's default): the dialog is a
@@ -143,6 +149,9 @@ penvane_session_up() {
       return 0
     fi
   fi
+  # The set-up runs as a job the caller waits for with `wait`, which a
+  # trapped signal interrupts at once (scripts/penvane traps them); the set-up
+  # itself then finishes on its own, for the next command.
   (
     flock 9 || exit 1
     _penvane_session_prefix "$kind" || exit 1
@@ -150,7 +159,7 @@ penvane_session_up() {
     local registered=$WINEPREFIX/.penvane-registered module
     if [ "$(_penvane_read "$registered")" != "$stamp" ]; then
       for module in "$pad" "$ocx"; do
-        setsid wine regsvr32 /s "$(_penvane_win_path "$module")" </dev/null >/dev/null 2>&1 9>&- ||
+        _penvane_bg setsid wine regsvr32 /s "$(_penvane_win_path "$module")" </dev/null >/dev/null 2>&1 9>&- ||
           { _penvane_session_log "$(basename "$module") could not be registered in $WINEPREFIX"; exit 1; }
       done
       echo "$stamp" >"$registered"
@@ -171,7 +180,8 @@ penvane_session_up() {
     echo $! >"$run/service.pid"
     echo "$stamp" >"$run/service.stamp"
     for _ in $(seq 1 100); do [ -S "$run/host.sock" ] && break; sleep 0.01; done
-  ) 9>"$run/lock" || return 1
+  ) 9>"$run/lock" &
+  wait $! || return 1
   [ "$kind" = headless ] && export PENVANE_HOST_SOCKET=$run/host.sock
   return 0
 }
