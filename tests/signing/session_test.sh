@@ -61,6 +61,15 @@ trap cleanup EXIT
 # ignored, and a command keeps a signal ignored as it found it.
 set -m
 
+step "Ctrl-C while the session comes up"
+"$penvane" verify "$sample" >/dev/null 2>&1 &
+early=$!
+sleep 0.5
+t=$(date +%s%N)
+kill -INT $early; wait $early; rc=$?
+check "exit code 130" [ $rc = 130 ]
+check "at once (not after the set-up)" [ $(( ($(date +%s%N) - t) / 1000000 )) -lt 3000 ]
+
 step "sign then verify with no pause, three times"
 for i in 1 2 3; do
   check "signing $i" "$penvane" sign "$sample" "$work/signed-$i.pdf" --strokes "$strokes" --new-field 1:350,60,550,130
