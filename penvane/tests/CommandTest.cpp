@@ -83,7 +83,9 @@ TEST(Command, MistakesAreNamedAtOnceAndNothingIsWritten) {
         {"PENVANE_HOST_TIMEOUT=1", {"sign", minimal, out, "--new-field", "1:50,50,250,130", "--strokes", strokes},
          "the host program did not answer within 1 s; it was stopped", host + " --hang-on sign --tag " + tag},
         {"", {"sign", minimal, out, "--new-field", "1:50,50,250,130", "--strokes", strokes},
-         "the host program ended with exit code 3 without answering", host + " --exit-on sign --tag " + tag},
+         "the host program ended with exit code 3 without answering during the signing (its dialog was closed with it, "
+         "or Wine ended); no signature was made",
+         host + " --exit-on sign --tag " + tag},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

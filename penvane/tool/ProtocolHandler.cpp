@@ -101,7 +101,16 @@ void Check(bool ok, const std::string& error) {
 
 SigningAnswer ProtocolHandler::Sign(const SignRequest& request) {
     int timeout = request.strokes ? command_.answerSeconds : command_.captureSeconds;
-    Message m = Ask(SignRequestLine(request), "sign", timeout);
+    Message m;
+    try {
+        m = Ask(SignRequestLine(request), "sign", timeout);
+    } catch (const PdfError& e) {
+        // A host that ends during a signing took its dialog with it: say so,
+        // rather than leave the person guessing whether anything was signed.
+        if (!host_ || host_->Healthy() || std::string(e.what()).find("without answering") == std::string::npos) throw;
+        throw PdfError(std::string(e.what()) + " during the signing (its dialog was closed with it, or Wine ended); "
+                       "no signature was made");
+    }
     SigningAnswer a;
     std::string error;
     Check(ReadSigningAnswer(m, &a, &error), error);
