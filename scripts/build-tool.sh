@@ -16,6 +16,6 @@ mkdir -p "$root/build"
   if [ ! -f "$root/build/tool/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$root/build/tool" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DPENVANE_SANITIZE=OFF || exit 1
   fi
-  cmake --build "$root/build/tool" --target penvane -j "$(nproc)"
+  cmake --build "$root/build/tool" --target penvane penvane-host-service -j "$(nproc)"
 } >"$root/build/tool-build.log" 2>&1 ||
   { echo "build-tool: building the tool failed; see build/tool-build.log (run bash scripts/setup.sh first)" >&2; exit 1; }

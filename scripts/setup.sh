@@ -11,7 +11,7 @@ packages=(
   qpdf libqpdf-dev poppler-utils libssl-dev zlib1g-dev
   clang libclang-rt-14-dev
   nlohmann-json3-dev libcli11-dev wixl msitools libpodofo-utils
-  ccache jq python3
+  ccache jq python3 libnss3-tools
 )
 missing=()
 for p in "${packages[@]}"; do

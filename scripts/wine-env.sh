@@ -76,17 +76,21 @@ penvane_wine_up() {
 }
 
 penvane_wine_down() {
+  # Every step tolerates what is gone already: called from an EXIT trap
+  # under set -e, a failing step would end the function before Xvfb is
+  # stopped.
   if [ -n "${PENVANE_WINESERVER_PID:-}" ]; then
     # -k asks this prefix's server (ours alone: the prefix is private) to end
     # its wine processes too; then make sure the PID we started is gone.
-    wineserver -k </dev/null >/dev/null 2>&1
-    kill "$PENVANE_WINESERVER_PID" 2>/dev/null
-    wait "$PENVANE_WINESERVER_PID" 2>/dev/null
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    kill "$PENVANE_WINESERVER_PID" 2>/dev/null || true
+    wait "$PENVANE_WINESERVER_PID" 2>/dev/null || true
     PENVANE_WINESERVER_PID=
   fi
   if [ -n "${PENVANE_XVFB_PID:-}" ]; then
-    kill "$PENVANE_XVFB_PID" 2>/dev/null
-    wait "$PENVANE_XVFB_PID" 2>/dev/null
+    kill "$PENVANE_XVFB_PID" 2>/dev/null || true
+    wait "$PENVANE_XVFB_PID" 2>/dev/null || true
     PENVANE_XVFB_PID=
   fi
+  return 0
 }

@@ -2,6 +2,7 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "ByteRange.h"
 #include "IncrementalUpdate.h"
 #include "PdfError.h"
+#include "SigningRefusals.h"
 #include "TextEncoding.h"
 
 namespace penvane {
@@ -46,13 +48,11 @@ QPDFObjectHandle RectArray(const PdfRect& r) {
     return QPDFObjectHandle::parse("[" + Number(r[0]) + " " + Number(r[1]) + " " + Number(r[2]) + " " + Number(r[3]) + "]");
 }
 
-std::string UniqueFieldName(const std::vector<SignatureField>& fields, QPDF& qpdf) {
-    (void)qpdf;
+std::string UniqueFieldName(QPDF& qpdf) {
+    const std::vector<std::string> taken = AllFieldNames(qpdf);
     for (int k = 1;; ++k) {
         std::string name = "Signature" + std::to_string(k);
-        bool used = false;
-        for (const auto& f : fields) used = used || f.name == name;
-        if (!used) return name;
+        if (std::find(taken.begin(), taken.end(), name) == taken.end()) return name;
     }
 }
 
@@ -130,6 +130,7 @@ SigningPlan PlanSigning(LoadedPdf& pdf, const SignOptions& options) {
     QPDF& q = *pdf.qpdf;
     std::vector<SignatureField> fields = ListSignatureFields(q);
     std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(q).getAllPages();
+    RefuseCertifiedAgainstChanges(q);
     SigningPlan plan;
     if (options.newField) {
         const NewFieldPlace& place = *options.newField;
@@ -139,23 +140,24 @@ SigningPlan PlanSigning(LoadedPdf& pdf, const SignOptions& options) {
         plan.page = pages[place.page - 1].getObjectHandle();
         plan.pageNumber = place.page;
         plan.rect = place.rect;
-        PdfRect box = PageBox(plan.page);
+        // Outside the crop box the signature would be made but never seen.
+        PdfRect box = VisibleBox(plan.page);
         if (plan.rect[2] - plan.rect[0] <= 0 || plan.rect[3] - plan.rect[1] <= 0 || !Inside(plan.rect, box))
             throw PdfError("the rectangle " + Number(plan.rect[0]) + "," + Number(plan.rect[1]) + "," +
                            Number(plan.rect[2]) + "," + Number(plan.rect[3]) + " is outside page " +
                            std::to_string(place.page) + " (" + Number(box[0]) + "," + Number(box[1]) + "," +
                            Number(box[2]) + "," + Number(box[3]) + ") or has no area");
-        plan.name = options.newFieldName ? *options.newFieldName : UniqueFieldName(fields, q);
+        plan.name = options.newFieldName ? *options.newFieldName : UniqueFieldName(q);
         if (plan.name.empty() || plan.name.find('.') != std::string::npos)
             throw PdfError("a field name must be non-empty and without '.'");
-        for (const auto& f : fields)
-            if (f.name == plan.name) throw PdfError("a signature field named \"" + plan.name + "\" exists already");
+        RefuseTakenFieldName(q, plan.name);
     } else {
+        // Of several fields of one name, an unsigned one is the one to sign.
         const SignatureField* chosen = nullptr;
         for (const auto& f : fields) {
             if (options.field ? f.name == *options.field : !f.IsSigned()) {
-                chosen = &f;
-                break;
+                if (!chosen || (chosen->IsSigned() && !f.IsSigned())) chosen = &f;
+                if (!chosen->IsSigned()) break;
             }
         }
         if (!chosen) {
@@ -280,10 +282,18 @@ bool SameFile(const std::string& a, const std::string& b) {
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view head, std::string_view tail) {
+void RefuseExistingOutput(const std::string& path) {
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0)
+        throw PdfError(path + " exists already; give --force to replace it");
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view head, std::string_view tail,
+                         const OutputRules& rules) {
     std::string temp = path + ".partXXXXXX";
     int fd = mkstemp(&temp[0]);
     if (fd < 0) throw PdfError(path + ": cannot be written (" + std::strerror(errno) + ")");
+    if (rules.partialFile) rules.partialFile(temp.c_str());
     bool ok = true;
     for (std::string_view part : {head, tail}) {
         while (ok && !part.empty()) {
@@ -293,18 +303,37 @@ void WriteFileAtomically(const std::string& path, std::string_view head, std::st
             if (ok) part.remove_prefix(static_cast<size_t>(n));
         }
     }
-    const int error = errno;
-    ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
+    int error = errno;
+    ok = ok && fchmod(fd, static_cast<mode_t>(rules.mode & 0777)) == 0 && fsync(fd) == 0;
+    if (!ok) error = errno;
     ok = (::close(fd) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        throw PdfError(path + ": cannot be written (" + std::strerror(ok ? errno : error) + ")");
+    bool exists = false;
+    if (ok) {
+        if (rules.replace) {
+            ok = std::rename(temp.c_str(), path.c_str()) == 0;
+        } else {
+            // Never replacing: a file that appeared at the path since the
+            // check before the capture is kept, not overwritten. File systems
+            // without that kind of rename take a hard link instead.
+            ok = renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
+            if (!ok && (errno == EINVAL || errno == ENOSYS)) {
+                ok = link(temp.c_str(), path.c_str()) == 0;
+                if (ok) std::remove(temp.c_str());
+            }
+            exists = !ok && errno == EEXIST;
+        }
+        if (!ok) error = errno;
     }
+    if (!ok) std::remove(temp.c_str());
+    if (rules.partialFile) rules.partialFile(nullptr);
+    if (exists) throw PdfError(path + " appeared while signing; it was kept and nothing was written");
+    if (!ok) throw PdfError(path + ": cannot be written (" + std::strerror(error) + ")");
 }
 
 SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double* captureSeconds) {
     if (SameFile(options.input, options.output))
         throw PdfError("the output must be another file than the input " + options.input);
+    if (!options.replaceOutput) RefuseExistingOutput(options.output);
     LoadedPdf pdf = LoadPdf(options.input, options.password);
     SigningPlan plan = PlanSigning(pdf, options);
     SignRequest request = plan.request;
@@ -316,7 +345,13 @@ SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double
     if (answer.outcome == 0) return SignResult::Cancelled;
     SignedUpdate update = BuildSignedUpdate(pdf, plan, answer, handler,
                                             options.signingTime.empty() ? PdfDateNow() : options.signingTime);
-    WriteFileAtomically(options.output, pdf.bytes, update.tail);
+    // The signed copy is as private as the original.
+    OutputRules rules;
+    struct stat input{};
+    if (stat(options.input.c_str(), &input) == 0) rules.mode = input.st_mode & 0777;
+    rules.replace = options.replaceOutput;
+    rules.partialFile = options.partialFile;
+    WriteFileAtomically(options.output, pdf.bytes, update.tail, rules);
     return SignResult::Signed;
 }
 

@@ -25,6 +25,10 @@ struct SignOptions {
     std::optional<std::string> newFieldName;
     std::optional<std::string> strokes;        // handed to the host as given
     std::string signingTime;                   // "D:..." ; empty: now
+    bool replaceOutput = false;                // false: an existing output is refused
+    // Told the temporary output file's path while it exists, then nullptr
+    // (the command removes it when a signal ends it).
+    void (*partialFile)(const char* path) = nullptr;
 };
 
 // What the field of this signing is, once checked against the document.
@@ -61,9 +65,20 @@ SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double
 // The current time as a PDF date in UTC.
 std::string PdfDateNow();
 
+// How WriteFileAtomically places its file.
+struct OutputRules {
+    unsigned mode = 0644;     // permission bits of the new file
+    bool replace = true;      // false: an existing file at the path is an error, even one made meanwhile
+    void (*partialFile)(const char* path) = nullptr;  // as SignOptions::partialFile
+};
+
 // Writes `head` then `tail` to a temporary file beside `path` and renames it
 // into place; throws PdfError, leaving nothing behind, on failure.
-void WriteFileAtomically(const std::string& path, std::string_view head, std::string_view tail);
+void WriteFileAtomically(const std::string& path, std::string_view head, std::string_view tail,
+                         const OutputRules& rules = {});
+
+// The refusal of an existing output, for a check before the capture.
+void RefuseExistingOutput(const std::string& path);
 
 // True when both paths name the same file (or the same path).
 bool SameFile(const std::string& a, const std::string& b);

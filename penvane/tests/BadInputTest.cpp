@@ -86,15 +86,19 @@ TEST(BadInput, ADamagedFileAmongSeveralIsReportedInItsPlace) {
 
 TEST(BadInput, CancelHangAndMissingHost) {
     const std::string dir = ScratchDir(), out = dir + "/out.pdf";
-    const std::vector<std::string> sign{"sign", TestPdf("minimal.pdf"), out, "--new-field", "1:50,50,250,130"};
-    // Without strokes the test host cancels, as a signer pressing Cancel.
-    ToolRun cancelled = RunTool(sign);
+    const std::vector<std::string> sign{"sign", TestPdf("minimal.pdf"), out, "--new-field", "1:50,50,250,130",
+                                        "--strokes", SampleStrokes()};
+    // A signer pressing Cancel, or Accept with too few points.
+    ToolRun cancelled = RunTool(sign, std::string(PENVANE_FAKE_HOST) + " --cancel yes");
     EXPECT_EQ(cancelled.exitCode, 1);
-    EXPECT_NE(cancelled.err.find("the signer cancelled; no signature was made"), std::string::npos) << cancelled.err;
+    EXPECT_NE(cancelled.err.find("the signer cancelled, or pressed Accept with fewer pen points than the pad's "
+                                 "\"MinPoints\" setting asks"),
+              std::string::npos) << cancelled.err;
     EXPECT_FALSE(Exists(out));
 
     ToolRun hung = RunCommand(std::string("PENVANE_HOST='") + PENVANE_FAKE_HOST + " --hang-on sign' PENVANE_HOST_TIMEOUT=1 " +
-                              PENVANE_TOOL + " sign " + TestPdf("minimal.pdf") + " " + out + " --new-field 1:50,50,250,130");
+                              PENVANE_TOOL + " sign " + TestPdf("minimal.pdf") + " " + out + " --new-field 1:50,50,250,130 --strokes " +
+                              SampleStrokes());
     EXPECT_EQ(hung.exitCode, 2);
     EXPECT_EQ(hung.err, "penvane: the host program did not answer within 1 s; it was stopped\n");
     EXPECT_FALSE(Exists(out));

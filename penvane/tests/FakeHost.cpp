@@ -4,7 +4,12 @@
 // counts), so signing and verifying run end to end without Wine. The real
 // answers come from penvane-host.exe with PenvanePlus.api.
 //
-//   penvane_fake_host [--hang-on OP] [--exit-on OP]
+//   penvane_fake_host [--hang-on OP] [--exit-on OP] [--close-on OP] [--flood-on OP]
+//                     [--cancel yes] [--tag WORD]
+// --hang-on never answers OP; --exit-on ends at OP; --close-on closes its
+// output at OP and lives on; --flood-on answers OP with bytes and no line end,
+// without end; --cancel answers every signing as cancelled; --tag is ignored
+// (a word to find the process by).
 #include <cstring>
 #include <unistd.h>
 #include <iostream>
@@ -127,10 +132,14 @@ std::string Answer(State& s, const Message& m) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string hangOn, exitOn;
+    std::string hangOn, exitOn, closeOn, floodOn;
+    bool cancel = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--hang-on")) hangOn = argv[i + 1];
         if (!std::strcmp(argv[i], "--exit-on")) exitOn = argv[i + 1];
+        if (!std::strcmp(argv[i], "--close-on")) closeOn = argv[i + 1];
+        if (!std::strcmp(argv[i], "--flood-on")) floodOn = argv[i + 1];
+        if (!std::strcmp(argv[i], "--cancel")) cancel = true;
     }
     State state;
     for (std::string line; std::getline(std::cin, line);) {
@@ -142,6 +151,20 @@ int main(int argc, char** argv) {
         if (m.op == hangOn)
             for (;;) pause();
         if (m.op == exitOn) return 3;
+        if (m.op == closeOn) {
+            close(1);
+            for (;;) pause();
+        }
+        if (m.op == floodOn) {
+            const std::string junk(65536, 'x');
+            for (;;)
+                if (write(1, junk.data(), junk.size()) < 0) return 4;
+        }
+        if (cancel && m.op == "sign") {
+            SigningAnswer none;
+            std::cout << SigningAnswerLine(none) << std::flush;
+            continue;
+        }
         std::cout << "noise a host may print\n" << Answer(state, m) << std::flush;
         if (m.op == "quit") return 0;
     }

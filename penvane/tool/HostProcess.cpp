@@ -10,11 +10,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Interruption.h"
 #include "PdfError.h"
 
 extern char** environ;
 
 namespace penvane {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long MillisecondsLeft(Clock::time_point deadline) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+}
+
+void CloseFd(int* fd) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+}
+
+}  // namespace
 
 HostProcess::HostProcess(const std::vector<std::string>& argv, const std::string& errorLog) {
     int in[2], out[2];
@@ -31,10 +46,17 @@ HostProcess::HostProcess(const std::vector<std::string>& argv, const std::string
     posix_spawn_file_actions_addopen(&actions, 2, errorLog.empty() ? "/dev/null" : errorLog.c_str(),
                                      O_WRONLY | O_CREAT | O_APPEND, 0644);
     // Its own process group: ending the host ends what it started (wine's
-    // helpers), and nothing else.
+    // helpers), and nothing else; a Ctrl-C at the terminal reaches the tool
+    // alone, which then ends the host itself. The child starts with default
+    // signal handling and nothing blocked.
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&attr, 0);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -48,80 +70,135 @@ HostProcess::HostProcess(const std::vector<std::string>& argv, const std::string
     fromHost_ = out[0];
     if (rc != 0) {
         pid_ = -1;
-        Stop();
+        CloseFd(&toHost_);
+        CloseFd(&fromHost_);
         throw PdfError("cannot start the host program " + argv[0] + ": " + std::strerror(rc));
     }
-    signal(SIGPIPE, SIG_IGN);
+    AddInterruptibleHostGroup(pid_);
+    fcntl(toHost_, F_SETFL, fcntl(toHost_, F_GETFL) | O_NONBLOCK);
+    fcntl(fromHost_, F_SETFL, fcntl(fromHost_, F_GETFL) | O_NONBLOCK);
 }
 
-HostProcess::~HostProcess() { Stop(); }
+HostProcess::HostProcess(int toHost, int fromHost, pid_t pid) : pid_(pid), child_(false), toHost_(toHost), fromHost_(fromHost) {
+    AddInterruptibleHostGroup(pid_);
+    fcntl(toHost_, F_SETFL, fcntl(toHost_, F_GETFL) | O_NONBLOCK);
+    fcntl(fromHost_, F_SETFL, fcntl(fromHost_, F_GETFL) | O_NONBLOCK);
+}
 
-void HostProcess::Stop() {
-    if (toHost_ >= 0) close(toHost_);
-    if (fromHost_ >= 0) close(fromHost_);
-    toHost_ = fromHost_ = -1;
+HostProcess::~HostProcess() {
+    CloseFd(&toHost_);
+    CloseFd(&fromHost_);
     if (pid_ <= 0) return;
-    // Its input is closed: a well-behaved host ends now.
+    if (!child_) {
+        // Its input is closed and its parent reaps it. A host that was
+        // answering (the "quit" failed) is ended with its group.
+        RemoveInterruptibleHostGroup(pid_);
+        pid_ = -1;
+        return;
+    }
+    // Its input is closed: a well-behaved host ends now. Only a host that
+    // does not is ended with its group.
     for (int i = 0; i < 50; ++i) {
         if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            RemoveInterruptibleHostGroup(pid_);
             pid_ = -1;
             return;
         }
         usleep(20000);
     }
+    KillGroup();
+}
+
+void HostProcess::KillGroup() {
+    if (pid_ <= 0) return;
     kill(-pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    while (child_ && waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    RemoveInterruptibleHostGroup(pid_);
     pid_ = -1;
 }
 
-std::string HostProcess::ReadLine(int timeoutSeconds) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
-    for (;;) {
-        size_t eol = buffer_.find('\n');
-        if (eol != std::string::npos) {
-            std::string line = buffer_.substr(0, eol);
-            buffer_.erase(0, eol + 1);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            // Wine or a module may print lines of its own; answers are objects.
-            if (line.empty() || line[0] != '{') continue;
-            return line;
+std::string HostProcess::HowItEnded(int waitMilliseconds) {
+    if (!child_) return "ended";
+    int status = 0;
+    for (int waited = 0;; waited += 10) {
+        pid_t r = waitpid(pid_, &status, WNOHANG);
+        if (r == pid_) {
+            RemoveInterruptibleHostGroup(pid_);
+            pid_ = -1;
+            if (WIFEXITED(status)) return "ended with exit code " + std::to_string(WEXITSTATUS(status));
+            if (WIFSIGNALED(status)) return "was killed by signal " + std::to_string(WTERMSIG(status));
+            return "ended";
         }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            throw PdfError("the host program did not answer within " + std::to_string(timeoutSeconds) +
-                           " s; it was stopped");
-        pollfd p{fromHost_, POLLIN, 0};
-        int n = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) continue;
-        char chunk[65536];
-        ssize_t got = read(fromHost_, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            int status = 0;
-            std::string how = "ended";
-            if (waitpid(pid_, &status, 0) == pid_) {
-                pid_ = -1;
-                if (WIFEXITED(status)) how = "ended with exit code " + std::to_string(WEXITSTATUS(status));
-                else if (WIFSIGNALED(status)) how = "was killed by signal " + std::to_string(WTERMSIG(status));
-            }
-            throw PdfError("the host program " + how + " without answering");
-        }
-        buffer_.append(chunk, static_cast<size_t>(got));
+        if (r < 0 && errno != EINTR) return "ended";
+        if (waited >= waitMilliseconds) return "closed its output but did not end";
+        usleep(10000);
     }
 }
 
-std::string HostProcess::Exchange(const std::string& line, int timeoutSeconds) {
-    if (pid_ <= 0) throw PdfError("the host program is not running");
-    std::string_view rest = line;
-    while (!rest.empty()) {
-        ssize_t n = write(toHost_, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw PdfError("the host program ended before it took a request");
-        rest.remove_prefix(static_cast<size_t>(n));
+void HostProcess::Fail(const std::string& message) {
+    KillGroup();
+    CloseFd(&toHost_);
+    CloseFd(&fromHost_);
+    throw PdfError(message);
+}
+
+bool HostProcess::TakeLine(std::string* line) {
+    for (;;) {
+        size_t eol = buffer_.find('\n', scanned_);
+        if (eol == std::string::npos) {
+            scanned_ = buffer_.size();
+            if (buffer_.size() > kMaxHostLine)
+                Fail("the host program sent a line longer than " + std::to_string(kMaxHostLine >> 20) +
+                     " MiB; it was stopped");
+            return false;
+        }
+        line->assign(buffer_, 0, eol);
+        buffer_.erase(0, eol + 1);
+        scanned_ = 0;
+        if (!line->empty() && line->back() == '\r') line->pop_back();
+        // Wine or a module may print lines of its own; answers are objects.
+        if (!line->empty() && (*line)[0] == '{') return true;
     }
-    return ReadLine(timeoutSeconds);
+}
+
+std::string HostProcess::Exchange(const std::string& request, int timeoutSeconds) {
+    if (pid_ <= 0) throw PdfError("the host program is not running");
+    const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+    std::string_view unsent = request;
+    std::string line;
+    for (;;) {
+        if (TakeLine(&line)) return line;
+        const long long left = MillisecondsLeft(deadline);
+        if (left <= 0)
+            Fail("the host program did not answer within " + std::to_string(timeoutSeconds) + " s; it was stopped");
+        pollfd fds[2] = {{fromHost_, POLLIN, 0}, {toHost_, POLLOUT, 0}};
+        const int n = poll(fds, unsent.empty() ? 1 : 2, static_cast<int>(std::min<long long>(left, 1000)));
+        if (n < 0 && errno != EINTR) Fail(std::string("waiting for the host program failed: ") + std::strerror(errno));
+        if (n <= 0) continue;
+        if (!unsent.empty() && fds[1].revents) {
+            ssize_t wrote = write(toHost_, unsent.data(), unsent.size());
+            if (wrote > 0) unsent.remove_prefix(static_cast<size_t>(wrote));
+            else if (errno != EAGAIN && errno != EINTR)
+                Fail("the host program " + HowItEnded(500) + " before it took the request");
+        }
+        if (fds[0].revents) {
+            char chunk[65536];
+            for (;;) {
+                ssize_t got = read(fromHost_, chunk, sizeof chunk);
+                if (got > 0) {
+                    buffer_.append(chunk, static_cast<size_t>(got));
+                    if (buffer_.size() > kMaxHostLine) break;  // TakeLine judges it
+                    continue;
+                }
+                if (got < 0 && (errno == EAGAIN || errno == EINTR)) break;
+                // End of its output: no answer can come any more.
+                if (TakeLine(&line)) return line;
+                Fail("the host program " + HowItEnded(static_cast<int>(std::min<long long>(MillisecondsLeft(deadline), 500))) +
+                     " without answering");
+            }
+        }
+    }
 }
 
 }  // namespace penvane

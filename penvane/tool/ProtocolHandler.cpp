@@ -1,18 +1,48 @@
 #include "ProtocolHandler.h"
 
 #include <cstdlib>
-#include <sstream>
+#include <unistd.h>
 
+#include "HostHandOver.h"
 #include "PdfError.h"
 
 namespace penvane {
 
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+    // A path that exists as a whole is one word, blanks and all.
+    if (!text.empty() && access(text.c_str(), X_OK) == 0) return {text};
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    char quote = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+            else word += c;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            inWord = true;
+        } else if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quote) throw PdfError("PENVANE_HOST has an unclosed quote: " + text);
+    if (inWord) words.push_back(word);
+    return words;
+}
+
 HostCommand HostCommandFromEnvironment() {
     HostCommand c;
     const char* host = std::getenv("PENVANE_HOST");
-    std::istringstream words(host ? host : "");
-    for (std::string w; words >> w;) c.argv.push_back(w);
+    c.argv = SplitCommandLine(host ? host : "");
     if (const char* log = std::getenv("PENVANE_HOST_LOG")) c.errorLog = log;
+    if (const char* socket = std::getenv("PENVANE_HOST_SOCKET")) c.socket = socket;
     if (const char* t = std::getenv("PENVANE_HOST_TIMEOUT")) {
         int seconds = std::atoi(t);
         if (seconds > 0) c.answerSeconds = c.captureSeconds = seconds;
@@ -21,20 +51,33 @@ HostCommand HostCommandFromEnvironment() {
 }
 
 ProtocolHandler::~ProtocolHandler() {
-    if (!host_) return;
+    // A host that failed an exchange is gone already; a working one has a
+    // moment to end cleanly before its group is ended.
+    if (!host_ || !host_->Healthy()) return;
     try {
-        host_->Exchange(SimpleRequestLine("quit"), 10);
+        host_->Exchange(SimpleRequestLine("quit"), 2);
     } catch (const PdfError&) {
         // Ending it is all that is left to do; the destructor does that.
     }
 }
 
 void ProtocolHandler::Start() {
-    if (!host_ && !command_.argv.empty()) host_ = std::make_unique<HostProcess>(command_.argv, command_.errorLog);
+    if (host_) return;
+    if (!command_.socket.empty()) {
+        // A warm host from the service; without one (none running, or it
+        // just left after its idle time) the command starts its own.
+        HandedHost handed;
+        std::string why;
+        if (TakeHost(command_.socket, 3000, &handed, &why)) {
+            host_ = std::make_unique<HostProcess>(handed.toHost, handed.fromHost, handed.pid);
+            return;
+        }
+    }
+    if (!command_.argv.empty()) host_ = std::make_unique<HostProcess>(command_.argv, command_.errorLog);
 }
 
 Message ProtocolHandler::Ask(const std::string& line, const char* op, int timeoutSeconds) {
-    if (command_.argv.empty())
+    if (command_.argv.empty() && command_.socket.empty())
         throw PdfError("PENVANE_HOST is not set: run the tool through scripts/penvane "
                        "(after bash scripts/build.sh)");
     Start();
@@ -58,7 +101,16 @@ void Check(bool ok, const std::string& error) {
 
 SigningAnswer ProtocolHandler::Sign(const SignRequest& request) {
     int timeout = request.strokes ? command_.answerSeconds : command_.captureSeconds;
-    Message m = Ask(SignRequestLine(request), "sign", timeout);
+    Message m;
+    try {
+        m = Ask(SignRequestLine(request), "sign", timeout);
+    } catch (const PdfError& e) {
+        // A host that ends during a signing took its dialog with it: say so,
+        // rather than leave the person guessing whether anything was signed.
+        if (!host_ || host_->Healthy() || std::string(e.what()).find("without answering") == std::string::npos) throw;
+        throw PdfError(std::string(e.what()) + " during the signing (its dialog was closed with it, or Wine ended); "
+                       "no signature was made");
+    }
     SigningAnswer a;
     std::string error;
     Check(ReadSigningAnswer(m, &a, &error), error);

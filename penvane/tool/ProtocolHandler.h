@@ -14,12 +14,19 @@ namespace penvane {
 struct HostCommand {
     std::vector<std::string> argv;   // the host program and its arguments
     std::string errorLog;            // where its standard error goes ("" discards it)
+    std::string socket;              // the host service's socket: a warm host from there first
     int answerSeconds = 120;         // any answer (the first includes Wine's start)
     int captureSeconds = 900;        // a signing with a person at the pad
 };
 
-// PENVANE_HOST (a command line, split at blanks), PENVANE_HOST_LOG and
-// PENVANE_HOST_TIMEOUT from the environment. Without PENVANE_HOST the
+// A command line split into words at blanks, '...' and "..." keeping blanks
+// inside a word; backslashes stay as they are (Windows paths pass). A text
+// that names an executable file as a whole is that one word (a path with
+// blanks needs no quoting then).
+std::vector<std::string> SplitCommandLine(const std::string& text);
+
+// PENVANE_HOST (a command line, SplitCommandLine), PENVANE_HOST_LOG,
+// PENVANE_HOST_SOCKET and PENVANE_HOST_TIMEOUT from the environment. Without PENVANE_HOST the
 // handler's first request fails, naming what to run.
 HostCommand HostCommandFromEnvironment();
 

@@ -9,12 +9,15 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "Interruption.h"
 #include "PdfError.h"
 #include "Picture.h"
+#include "Preflight.h"
 #include "ProtocolHandler.h"
 #include "Report.h"
 #include "Signing.h"
 #include "Verification.h"
+#include "VerifyMany.h"
 
 using namespace penvane;
 
@@ -42,11 +45,24 @@ int Fields(const std::vector<std::string>& files, const std::string& password, b
 }
 
 int Sign(SignOptions options) {
+    // Everything that can be found wrong without the host is found first.
     if (options.strokes) {
-        if (access(options.strokes->c_str(), R_OK) != 0)
-            throw PdfError("the stroke file " + *options.strokes + " cannot be read");
+        CheckStrokeFile(*options.strokes);
         options.strokes = Absolute(*options.strokes);
+    } else {
+        CheckDisplayForDialog(std::getenv("DISPLAY"));
     }
+    if (SameFile(options.input, options.output))
+        throw PdfError("the output must be another file than the input " + options.input);
+    if (!options.replaceOutput) RefuseExistingOutput(options.output);
+    if (std::getenv("PENVANE_CHECK_ONLY")) {
+        // scripts/penvane asks this before it brings Wine up, so that every
+        // mistake in the command is named at once.
+        LoadedPdf pdf = LoadPdf(options.input, options.password);
+        PlanSigning(pdf, options);
+        return 0;
+    }
+    options.partialFile = SetInterruptiblePartialFile;
     ProtocolHandler handler(HostCommandFromEnvironment());
     handler.Start();
     const auto start = std::chrono::steady_clock::now();
@@ -56,8 +72,10 @@ int Sign(SignOptions options) {
         std::fprintf(stderr, "timing: total_s=%.3f capture_s=%.3f\n",
                      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), capture);
     if (result == SignResult::Cancelled) {
-        std::cerr << "penvane: the signer cancelled; no signature was made and " << options.output
-                  << " was not written\n";
+        std::cerr << "penvane: the signer cancelled, or pressed Accept with fewer pen points than the pad's "
+                     "\"MinPoints\" setting asks (10 unless the settings file says otherwise); no signature was "
+                     "made and "
+                  << options.output << " was not written\n";
         return 1;
     }
     std::cout << "signed: " << options.output << "\n";
@@ -73,16 +91,33 @@ std::string PictureName(const std::string& base, int n) {
 }
 
 int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture) {
+    if (!picture.empty()) CheckPictureFolder(picture);
+    if (std::getenv("PENVANE_CHECK_ONLY")) return 0;
+    // Many files (without pictures, which are numbered in order) are
+    // verified by several workers at once; their reports follow in order.
+    std::vector<FileOutcome> outcomes;
+    if (files.size() > 1 && picture.empty())
+        outcomes = VerifyFiles(files, password, VerifyWorkers(files.size()), [] {
+            auto h = std::make_unique<ProtocolHandler>(HostCommandFromEnvironment());
+            h->Start();
+            return h;
+        });
     ProtocolHandler handler(HostCommandFromEnvironment());
-    handler.Start();
+    if (outcomes.empty()) handler.Start();
     nlohmann::json all = nlohmann::json::array();
     int exitCode = 0, pictures = 0;
-    for (const std::string& file : files) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& file = files[i];
         LoadedPdf pdf;
         VerifyReport report;
         try {
-            pdf = LoadPdf(file, password);
-            report = VerifyPdf(pdf, &handler);
+            if (!outcomes.empty()) {
+                if (!outcomes[i].report) throw PdfError(outcomes[i].error);
+                report = *outcomes[i].report;
+            } else {
+                pdf = LoadPdf(file, password);
+                report = VerifyPdf(pdf, &handler);
+            }
         } catch (const std::exception& e) {
             // One file alone answers with the plain error. Among several, a
             // damaged one is reported in its place and the others still get
@@ -124,6 +159,7 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
 }  // namespace
 
 int main(int argc, char** argv) {
+    InstallInterruptionHandlers();
     CLI::App app{"Sign PDF files with a handwritten signature and verify them (handler Orvel.PenvanePlus)"};
     app.require_subcommand(1);
     std::string password;
@@ -146,6 +182,7 @@ int main(int argc, char** argv) {
     signCmd->add_option("--name", name, "the new field's name")->needs(newOpt);
     signCmd->add_option("--strokes", strokes, "replay this stroke file onto the pad and accept, unattended");
     signCmd->add_option("--password", password, "password of a protected file");
+    signCmd->add_flag("--force", sign.replaceOutput, "replace OUT when it exists");
 
     std::vector<std::string> verifyFiles;
     bool verifyJson = false;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -9,6 +11,7 @@
 #include "HostCodePage.h"
 #include "HostRecord.h"
 #include "PadReplay.h"
+#include "stroke_file.h"
 
 namespace standin {
 namespace {
@@ -22,22 +25,50 @@ constexpr size_t kSigningParamsBytes = 0x58;
 
 std::string HostBytes(const std::string& utf8) { return EncodeHostBytes(Utf8ToUtf16(utf8)); }
 
+// The stroke file through its UTF-16 name: a narrow path goes through the
+// code page, which has no room for most non-ASCII names.
+bool ReadStrokes(const std::string& utf8Path, pendata::PenRecord* record)
+{
+    const std::u16string wide = Utf8ToUtf16(utf8Path);
+    FILE* f = _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb");
+    if (!f) return false;
+    std::string text;
+    char chunk[65536];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+    fclose(f);
+    return pendata::ParseStrokeFile(text, record);
+}
+
+// This process's capture dialog: other signings may show theirs on the same
+// desktop at the same time.
+HWND OwnCaptureDialog()
+{
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, "Signature Capture"); w;
+         w = FindWindowExA(nullptr, w, nullptr, "Signature Capture")) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process == GetCurrentProcessId()) return w;
+    }
+    return nullptr;
+}
+
 // The person at the pad, for unattended signing: waits for the capture
-// dialog, replays the stroke file onto its pad, and presses Accept.
-void ReplaySigner(const std::string& strokeFile)
+// dialog for as long as the handler's call lasts (a loaded machine may take
+// long to show it; the tool's time-out bounds the whole), replays the
+// strokes onto its pad, and presses Accept. Says whether it did.
+bool ReplaySigner(const pendata::PenRecord& record, const std::atomic<bool>& callDone)
 {
     HWND dialog = nullptr, pad = nullptr;
-    for (int i = 0; i < 3000 && !pad; ++i) {
-        dialog = FindWindowA(nullptr, "Signature Capture");
+    while (!pad && !callDone.load()) {
+        dialog = OwnCaptureDialog();
         if (dialog && IsWindowVisible(dialog)) pad = GetDlgItem(dialog, 203);
         if (!pad) Sleep(10);
     }
-    if (!pad) return;
-    quillix::replay::PostStrokeFile(pad, strokeFile);
+    if (!pad || !quillix::replay::PostStrokes(pad, record)) return false;
     // Let the dialog's thread take every posted stroke before the click.
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored);
-    PostMessageW(GetDlgItem(dialog, 202), BM_CLICK, 0, 0);
+    return PostMessageW(GetDlgItem(dialog, 202), BM_CLICK, 0, 0) != FALSE;
 }
 
 // The tool's path on the machine Wine runs on, as drive Z: shows it.
@@ -119,10 +150,22 @@ std::string HostSession::Sign(const SignRequest& r)
     WriteAt(signingParams, 0x38, propertiesBag);
     WriteAt(signingParams, 0x50, static_cast<void*>(documentParams));
 
+    pendata::PenRecord record;
+    if (r.strokes && !ReadStrokes(WindowsPath(*r.strokes), &record)) {
+        for (ASCab bag : {typeBag, certificateBag, propertiesBag}) bags.Destroy(bag);
+        return ErrorLine("the stroke file " + *r.strokes + " cannot be read as a stroke file");
+    }
+    std::atomic<bool> callDone{false};
+    bool replayed = false;
     std::thread signer;
-    if (r.strokes) signer = std::thread(ReplaySigner, WindowsPath(*r.strokes));
+    if (r.strokes) signer = std::thread([&] { replayed = ReplaySigner(record, callDone); });
     const int32_t rc = m_handler.SignatureProperties(nullptr, signingParams);
+    callDone = true;
     if (signer.joinable()) signer.join();
+    if (r.strokes && !replayed) {
+        for (ASCab bag : {typeBag, certificateBag, propertiesBag}) bags.Destroy(bag);
+        return ErrorLine("the capture dialog never appeared, so the strokes were not replayed; no signature was made");
+    }
 
     SigningAnswer a;
     a.outcome = rc == 1 ? ReadAt<int32_t>(signingParams, 0x28) : 0;

@@ -1,0 +1,231 @@
+// penvane-host-service: keeps host programs started and warm for the
+// `penvane` commands of one user, so that a command does not wait for Wine
+// and the plug-in to start.
+//
+//   penvane-host-service --socket PATH [--warm N] [--idle SECONDS] [--log FILE] -- COMMAND ARGS...
+//
+// It listens on PATH (a local socket; its folder keeps others out) and keeps
+// N hosts (COMMAND ARGS, e.g. `wine penvane-host.exe --protocol PLUGIN`)
+// started, each waiting for its first request. A command that connects is
+// handed one of them (HostHandOver.h) and owns it from then on: it speaks
+// with it, ends it with "quit", or kills its process group. The service
+// starts another in its place, reaps the ones that end, and leaves (ending
+// its waiting hosts) after SECONDS without a command, or on SIGTERM,
+// SIGINT or SIGHUP.
+//
+// A host that ends before it was handed over is started again, but after
+// three that ended within two seconds of their start the service keeps none
+// warm: commands then get one started on demand, and the error shows there.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "HostHandOver.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using penvane::HandedHost;
+
+struct Options {
+    std::string socket, log = "/dev/null";
+    int warm = 2, idleSeconds = 300;
+    std::vector<std::string> command;
+};
+
+struct Warm {
+    HandedHost host;
+    Clock::time_point started;
+};
+
+int wakeUp[2] = {-1, -1};
+volatile sig_atomic_t stopSignal = 0;
+
+void OnSignal(int signal) {
+    if (signal != SIGCHLD) stopSignal = signal;
+    const int saved = errno;
+    if (write(wakeUp[1], "x", 1) < 0) {
+        // The pipe is full: a wake-up is pending anyway.
+    }
+    errno = saved;
+}
+
+bool Spawn(const Options& options, Warm* out) {
+    int in[2], outPipe[2];
+    if (pipe2(in, O_CLOEXEC) != 0) return false;
+    if (pipe2(outPipe, O_CLOEXEC) != 0) {
+        close(in[0]);
+        close(in[1]);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, options.log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    // A group of its own: the command that takes it kills that group on a
+    // signal or a time-out, which ends the host and nothing else.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setpgroup(&attr, 0);
+    std::vector<char*> args;
+    for (const std::string& a : options.command) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    close(in[0]);
+    close(outPipe[1]);
+    if (rc != 0) {
+        close(in[1]);
+        close(outPipe[0]);
+        return false;
+    }
+    out->host = {in[1], outPipe[0], pid};
+    out->started = Clock::now();
+    return true;
+}
+
+void Release(Warm& w) {
+    // Its input closed, a waiting host ends by itself; it is reaped later.
+    close(w.host.toHost);
+    close(w.host.fromHost);
+}
+
+int Listen(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return -1;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    // The caller holds the session's lock: a socket left at the path is a
+    // dead service's.
+    unlink(path.c_str());
+    const mode_t old = umask(077);
+    const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    umask(old);
+    if (!bound || listen(fd, 16) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: penvane-host-service --socket PATH [--warm N] [--idle SECONDS] [--log FILE] -- COMMAND ARGS...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--") break;
+        if (i + 1 >= argc) return Usage();
+        const std::string value = argv[++i];
+        if (a == "--socket") options.socket = value;
+        else if (a == "--log") options.log = value;
+        else if (a == "--warm") options.warm = std::max(0, std::atoi(value.c_str()));
+        else if (a == "--idle") options.idleSeconds = std::max(1, std::atoi(value.c_str()));
+        else return Usage();
+    }
+    for (++i; i < argc; ++i) options.command.push_back(argv[i]);
+    if (options.socket.empty() || options.command.empty()) return Usage();
+
+    if (pipe2(wakeUp, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigfillset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int s : {SIGCHLD, SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    const int listening = Listen(options.socket);
+    if (listening < 0) {
+        std::fprintf(stderr, "penvane-host-service: cannot listen on %s: %s\n", options.socket.c_str(), std::strerror(errno));
+        return 1;
+    }
+
+    std::deque<Warm> warm;
+    int quickDeaths = 0;   // hosts in a row that ended soon after their start
+    auto lastUse = Clock::now();
+    while (!stopSignal) {
+        while (static_cast<int>(warm.size()) < options.warm && quickDeaths < 3) {
+            Warm w;
+            if (!Spawn(options, &w)) break;
+            warm.push_back(w);
+        }
+        const long long idleLeft =
+            options.idleSeconds * 1000LL -
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastUse).count();
+        if (idleLeft <= 0) break;
+        pollfd fds[2] = {{listening, POLLIN, 0}, {wakeUp[0], POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(std::min<long long>(idleLeft, 60000)));
+        if (fds[1].revents) {
+            char drain[64];
+            while (read(wakeUp[0], drain, sizeof drain) > 0) {
+            }
+        }
+        // Reap every child that ended; a waiting one is replaced.
+        for (pid_t pid; (pid = waitpid(-1, nullptr, WNOHANG)) > 0;) {
+            auto it = std::find_if(warm.begin(), warm.end(), [pid](const Warm& w) { return w.host.pid == pid; });
+            if (it == warm.end()) continue;
+            quickDeaths = Clock::now() - it->started < std::chrono::seconds(2) ? quickDeaths + 1 : 0;
+            Release(*it);
+            warm.erase(it);
+        }
+        if (!(fds[0].revents & POLLIN)) continue;
+        const int connection = accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) continue;
+        lastUse = Clock::now();
+        Warm w;
+        if (warm.empty()) {
+            if (!Spawn(options, &w)) {
+                close(connection);
+                continue;
+            }
+        } else {
+            w = warm.front();
+            warm.pop_front();
+        }
+        if (!penvane::SendHost(connection, w.host)) kill(-w.host.pid, SIGKILL);
+        close(connection);
+        // The command owns it now; only reaping is left here.
+        close(w.host.toHost);
+        close(w.host.fromHost);
+    }
+    close(listening);
+    unlink(options.socket.c_str());
+    for (Warm& w : warm) Release(w);
+    // The waiting hosts end at the end of their input; wait for them briefly.
+    for (int waited = 0; waited < 100 && waitpid(-1, nullptr, WNOHANG) >= 0; ++waited) usleep(20000);
+    return 0;
+}
