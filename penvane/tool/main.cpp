@@ -9,6 +9,7 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "Compare.h"
 #include "PdfError.h"
 #include "Picture.h"
 #include "ProtocolHandler.h"
@@ -72,7 +73,8 @@ std::string PictureName(const std::string& base, int n) {
     return base.substr(0, dot) + "-" + std::to_string(n) + base.substr(dot);
 }
 
-int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture) {
+int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture,
+           const CompareRequest& compare) {
     ProtocolHandler handler(HostCommandFromEnvironment());
     handler.Start();
     nlohmann::json all = nlohmann::json::array();
@@ -80,9 +82,11 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
     for (const std::string& file : files) {
         LoadedPdf pdf;
         VerifyReport report;
+        RenderChecks checks;
         try {
             pdf = LoadPdf(file, password);
             report = VerifyPdf(pdf, &handler);
+            CompareDrawings(pdf, report, compare, &checks, std::cout, asJson);
         } catch (const std::exception& e) {
             // One file alone answers with the plain error. Among several, a
             // damaged one is reported in its place and the others still get
@@ -95,8 +99,8 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
             continue;
         }
         exitCode = std::max(exitCode, report.ExitCode());
-        if (asJson) all.push_back(VerifyJson(report));
-        else std::cout << VerifyText(report);
+        if (asJson) all.push_back(VerifyJson(report, &checks));
+        else std::cout << VerifyText(report, &checks);
         if (picture.empty()) continue;
         for (const SignatureReport& s : report.signatures) {
             if (!s.ours || s.page < 1) continue;
@@ -155,6 +159,13 @@ int main(int argc, char** argv) {
     verify->add_flag("--json", verifyJson, "print JSON");
     verify->add_option("--picture", picture, "write a picture of each signed page with the validity mark");
     verify->add_option("--password", password, "password of a protected file");
+    CompareRequest compare;
+    verify->add_option("--compare", compare.picture,
+                       "write a PNG of the signed version beside the current one, the pages that differ");
+    verify->add_option("--compare-dir", compare.folder, "write that picture for every page into this folder");
+    verify->add_flag("--render-check", compare.renderCheck,
+                     "draw every page of both versions and count any difference outside later signatures as a change");
+    verify->add_flag("--verbose", compare.verbose, "print what drawing the pages cost");
     fields->add_option("--password", password, "password of a protected file");
 
     try {
@@ -180,7 +191,8 @@ int main(int argc, char** argv) {
             if (!strokes.empty()) sign.strokes = strokes;
             return Sign(sign);
         }
-        return Verify(verifyFiles, password, verifyJson, picture);
+        compare.password = password;
+        return Verify(verifyFiles, password, verifyJson, picture, compare);
     } catch (const PdfError& e) {
         std::cerr << "penvane: " << e.what() << "\n";
     } catch (const std::exception& e) {

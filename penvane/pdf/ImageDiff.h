@@ -1,0 +1,22 @@
+// Where two drawings of a page differ, as boxes around each group of
+// differing pixels. Both sides come from the same renderer with the same
+// options, so any differing pixel is a difference: nothing is tolerated.
+#pragma once
+#include <vector>
+
+#include "Raster.h"
+
+namespace penvane {
+
+struct PageDifference {
+    std::vector<PixelBox> areas;        // outside every exempt box, grouped
+    std::vector<PixelBox> inExempt;     // per exempt box: its differing pixels' bounds (empty when none)
+};
+
+// `before` and `after` must have the same size. Differing pixels inside an
+// `exempt` box (a later signature widget) are counted for that box only;
+// the others are grouped: pixels closer than `gap` join one area, so a
+// changed word gives one box, not one per letter.
+PageDifference ComparePages(const Raster& before, const Raster& after, const std::vector<PixelBox>& exempt, int gap);
+
+}  // namespace penvane

@@ -1,0 +1,226 @@
+#include "RenderCheck.h"
+
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "ByteRange.h"
+#include "ImageDiff.h"
+#include "PdfError.h"
+
+namespace penvane {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+std::string Points(const PdfRect& r) {
+    auto n = [](double v) { return std::to_string(static_cast<long long>(std::lround(v))); };
+    return n(r[0]) + "," + n(r[1]) + "," + n(r[2]) + "," + n(r[3]);
+}
+
+std::vector<PageGeometry> Geometry(QPDF& q, int dpi) {
+    std::vector<PageGeometry> pages;
+    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(q).getAllPages()) {
+        PageGeometry g;
+        g.dpi = dpi;
+        g.rotation = PageRotation(page.getObjectHandle());
+        // pdftoppm draws the crop box, within the media box.
+        const PdfRect media = PageBox(page.getObjectHandle());
+        PdfRect crop = ReadRect(page.getAttribute("/CropBox", false));
+        if (crop[2] - crop[0] <= 0 || crop[3] - crop[1] <= 0) crop = media;
+        g.crop = {std::max(crop[0], media[0]), std::max(crop[1], media[1]), std::min(crop[2], media[2]),
+                  std::min(crop[3], media[3])};
+        if (g.crop[2] <= g.crop[0] || g.crop[3] <= g.crop[1]) g.crop = media;
+        pages.push_back(g);
+    }
+    return pages;
+}
+
+// The whole page, for pages that only one side has.
+PdfRect WholePage(const std::vector<PageGeometry>& geometry, int page) {
+    return page <= static_cast<int>(geometry.size()) ? geometry[page - 1].crop : PdfRect{0, 0, 0, 0};
+}
+
+}  // namespace
+
+PixelBox PageGeometry::ToPixels(const PdfRect& r) const {
+    const double W = crop[2] - crop[0], H = crop[3] - crop[1], k = dpi / 72.0;
+    auto shown = [&](double x, double y, double* sx, double* sy) {
+        x -= crop[0];
+        y -= crop[1];
+        switch (rotation) {
+        case 90: *sx = y; *sy = x; break;
+        case 180: *sx = W - x; *sy = y; break;
+        case 270: *sx = H - y; *sy = W - x; break;
+        default: *sx = x; *sy = H - y;
+        }
+    };
+    double ax, ay, bx, by;
+    shown(r[0], r[1], &ax, &ay);
+    shown(r[2], r[3], &bx, &by);
+    return {static_cast<int>(std::floor(std::min(ax, bx) * k)), static_cast<int>(std::floor(std::min(ay, by) * k)),
+            static_cast<int>(std::ceil(std::max(ax, bx) * k)), static_cast<int>(std::ceil(std::max(ay, by) * k))};
+}
+
+PdfRect PageGeometry::ToPoints(const PixelBox& b) const {
+    const double W = crop[2] - crop[0], H = crop[3] - crop[1], k = 72.0 / dpi;
+    auto user = [&](double sx, double sy, double* x, double* y) {
+        switch (rotation) {
+        case 90: *x = sy; *y = sx; break;
+        case 180: *x = W - sx; *y = sy; break;
+        case 270: *x = W - sy; *y = H - sx; break;
+        default: *x = sx; *y = H - sy;
+        }
+        *x += crop[0];
+        *y += crop[1];
+    };
+    double ax, ay, bx, by;
+    user(b.x0 * k, b.y0 * k, &ax, &ay);
+    user(b.x1 * k, b.y1 * k, &bx, &by);
+    return {std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)};
+}
+
+bool RenderComparison::Changed() const {
+    for (const PageComparison& p : pages)
+        if (p.Differs()) return true;
+    return false;
+}
+
+std::vector<std::string> RenderComparison::Findings() const {
+    std::vector<std::string> out;
+    for (const PageComparison& p : pages) {
+        const std::string page = "rendered page " + std::to_string(p.page) + ": ";
+        switch (p.state) {
+        case PageComparison::State::Same: break;
+        case PageComparison::State::Added: out.push_back(page + "added after signing"); break;
+        case PageComparison::State::Removed: out.push_back(page + "in the signed version, gone now"); break;
+        case PageComparison::State::Resized: out.push_back(page + "drawn at another size than in the signed version"); break;
+        case PageComparison::State::Changed:
+            for (const PdfRect& r : p.areaPoints)
+                out.push_back(page + "area " + Points(r) + " differs from the signed version");
+            break;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> RenderComparison::WidgetFindings() const {
+    std::vector<std::string> out;
+    for (const PageComparison& p : pages)
+        for (size_t i = 0; i < p.widgets.size(); ++i) {
+            if (p.widgetAreas[i].Empty()) continue;
+            const LaterWidget& w = widgets[p.widgets[i]];
+            out.push_back("rendered page " + std::to_string(p.page) + ": the appearance of the later signature \"" +
+                          w.field + "\" (" + (w.signer.empty() ? std::string("no name") : w.signer) + ") at " +
+                          Points(w.rect));
+        }
+    return out;
+}
+
+std::vector<size_t> SignaturesToCheck(const std::vector<SignatureReport>& signatures, long long fileSize) {
+    std::vector<size_t> out;
+    for (size_t i = 0; i < signatures.size(); ++i) {
+        const SignatureReport& s = signatures[i];
+        if (s.ours && s.valid && s.range && RangeEnd(*s.range) < fileSize) out.push_back(i);
+    }
+    return out;
+}
+
+std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vector<SignatureReport>& signatures,
+                                              const std::vector<size_t>& indices, const RenderOptions& options) {
+    const auto start = Clock::now();
+    // Every side starts at once: pdftoppm draws with one thread, so the
+    // revisions and the current document share the cores.
+    auto now = std::make_shared<RenderedPages>(current.bytes, options);
+    std::vector<RenderComparison> out;
+    for (size_t index : indices) {
+        const SignatureReport& s = signatures.at(index);
+        if (!s.range) throw PdfError("a signature without a /ByteRange has no signed revision to draw");
+        const long long end = RangeEnd(*s.range);
+        if (end <= 0 || end > static_cast<long long>(current.bytes.size()))
+            throw PdfError("the signed revision lies beyond the end of the file");
+        RenderComparison c;
+        c.dpi = options.dpi;
+        c.signedEnd = end;
+        c.signedSide = std::make_shared<RenderedPages>(current.bytes.substr(0, static_cast<size_t>(end)), options);
+        c.currentSide = now;
+        out.push_back(std::move(c));
+    }
+    now->Wait("the current document");
+    for (RenderComparison& c : out) c.signedSide->Wait("the signed revision (bytes 0.." + std::to_string(c.signedEnd) + ")");
+    const double rendered = Since(start);
+
+    const std::vector<PageGeometry> geometry = Geometry(*current.qpdf, options.dpi);
+    for (size_t k = 0; k < out.size(); ++k) {
+        RenderComparison& c = out[k];
+        const auto compareStart = Clock::now();
+        c.renderSeconds = rendered;
+        c.signedPages = c.signedSide->Count();
+        c.currentPages = now->Count();
+        // Later signature widgets: the signatures whose revision ends after this one's.
+        for (const SignatureReport& t : signatures) {
+            if (!t.range || RangeEnd(*t.range) <= c.signedEnd || t.page < 1 || t.page > c.currentPages) continue;
+            if (t.rect[2] <= t.rect[0] || t.rect[3] <= t.rect[1]) continue;
+            LaterWidget w{t.field, t.name, t.page, t.rect, {}};
+            if (t.page <= static_cast<int>(geometry.size())) w.pixels = geometry[t.page - 1].ToPixels(t.rect);
+            c.widgets.push_back(w);
+        }
+        for (int n = 1; n <= std::max(c.signedPages, c.currentPages); ++n) {
+            PageComparison p;
+            p.page = n;
+            std::vector<PixelBox> exempt;
+            for (size_t i = 0; i < c.widgets.size(); ++i)
+                if (c.widgets[i].page == n) {
+                    p.widgets.push_back(i);
+                    exempt.push_back(c.widgets[i].pixels);
+                }
+            p.widgetAreas.resize(p.widgets.size());
+            if (n > c.signedPages) {
+                p.state = PageComparison::State::Added;
+                p.areaPoints.push_back(WholePage(geometry, n));
+            } else if (n > c.currentPages) {
+                p.state = PageComparison::State::Removed;
+            } else {
+                const Raster before = c.signedSide->Page(n), after = now->Page(n);
+                if (before.width != after.width || before.height != after.height) {
+                    p.state = PageComparison::State::Resized;
+                    p.areaPoints.push_back(WholePage(geometry, n));
+                } else {
+                    // Pixels closer than a sixth of an inch join one area.
+                    PageDifference d = ComparePages(before, after, exempt, std::max(4, options.dpi / 6));
+                    p.widgetAreas = d.inExempt;
+                    p.areas = d.areas;
+                    PageGeometry g = n <= static_cast<int>(geometry.size()) ? geometry[n - 1] : PageGeometry{};
+                    if (n > static_cast<int>(geometry.size())) {
+                        // A page pdftoppm drew that qpdf does not list: name
+                        // areas as the drawing shows them, in points from the
+                        // bottom left.
+                        g.dpi = options.dpi;
+                        g.crop = {0, 0, after.width * 72.0 / options.dpi, after.height * 72.0 / options.dpi};
+                    }
+                    for (const PixelBox& b : p.areas) p.areaPoints.push_back(g.ToPoints(b));
+                    if (!p.areas.empty()) p.state = PageComparison::State::Changed;
+                }
+            }
+            c.pages.push_back(p);
+        }
+        c.compareSeconds = Since(compareStart);
+    }
+    return out;
+}
+
+void NoteRenderedChanges(const RenderComparison& c, SignatureReport& s) {
+    std::vector<std::string> changes = c.Findings(), widgets = c.WidgetFindings();
+    if (changes.empty() && widgets.empty()) return;
+    if (!s.changes) s.changes = RevisionChanges{};
+    for (const std::string& f : changes) s.changes->NoteOther("rendered page", f);
+    // A later signature's appearance is that signature's business: named,
+    // not counted as a change.
+    for (const std::string& f : widgets) s.changes->details.push_back(f);
+}
+
+}  // namespace penvane
