@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace penvane {
 namespace {
@@ -19,11 +20,32 @@ void Grow(PixelBox* b, int x0, int y0, int x1, int y1) {
     b->y1 = std::max(b->y1, y1);
 }
 
+uint32_t Packed(const uint8_t* p) { return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2]; }
+
+// The most common colour of `box` in `r`.
+uint32_t Background(const Raster& r, PixelBox b) {
+    std::unordered_map<uint32_t, int> counts;
+    uint32_t best = 0xFFFFFF;
+    int most = 0;
+    for (int y = std::max(b.y0, 0); y < std::min(b.y1, r.height); ++y)
+        for (int x = std::max(b.x0, 0); x < std::min(b.x1, r.width); ++x) {
+            const uint32_t c = Packed(r.At(x, y));
+            if (++counts[c] > most) {
+                most = counts[c];
+                best = c;
+            }
+        }
+    return best;
+}
+
 }  // namespace
 
-PageDifference ComparePages(const Raster& before, const Raster& after, const std::vector<PixelBox>& exempt, int gap) {
+PageDifference ComparePages(const Raster& before, const Raster& after, const std::vector<ExemptBox>& exempt, int gap) {
     PageDifference result;
     result.inExempt.resize(exempt.size());
+    std::vector<uint32_t> background(exempt.size());
+    for (size_t i = 0; i < exempt.size(); ++i)
+        if (exempt[i].backgroundOnly) background[i] = Background(before, exempt[i].box);
     const int w = after.width, h = after.height;
     // Differing pixels are gathered into cells of `cell` pixels; cells that
     // differ and lie within `reach` cells of each other form one area.
@@ -40,7 +62,8 @@ PageDifference ComparePages(const Raster& before, const Raster& after, const std
             if (a[x * 3] == b[x * 3] && a[x * 3 + 1] == b[x * 3 + 1] && a[x * 3 + 2] == b[x * 3 + 2]) continue;
             bool exempted = false;
             for (size_t i = 0; i < exempt.size(); ++i)
-                if (Inside(exempt[i], x, y)) {
+                if (Inside(exempt[i].box, x, y) &&
+                    (!exempt[i].backgroundOnly || Packed(before.At(x, y)) == background[i])) {
                     Grow(&result.inExempt[i], x, y, x + 1, y + 1);
                     exempted = true;
                 }

@@ -8,6 +8,16 @@
 
 namespace penvane {
 
+// A later signature widget's rectangle. Its appearance may draw anything
+// over what the page showed there before, unless `backgroundOnly`: then
+// only pixels that were the rectangle's background (its most common colour
+// in `before`) may change, and a change of anything drawn there before is
+// a difference like any other.
+struct ExemptBox {
+    PixelBox box;
+    bool backgroundOnly = false;
+};
+
 struct PageDifference {
     std::vector<PixelBox> areas;        // outside every exempt box, grouped
     std::vector<PixelBox> inExempt;     // per exempt box: its differing pixels' bounds (empty when none)
@@ -17,6 +27,6 @@ struct PageDifference {
 // `exempt` box (a later signature widget) are counted for that box only;
 // the others are grouped: pixels closer than `gap` join one area, so a
 // changed word gives one box, not one per letter.
-PageDifference ComparePages(const Raster& before, const Raster& after, const std::vector<PixelBox>& exempt, int gap);
+PageDifference ComparePages(const Raster& before, const Raster& after, const std::vector<ExemptBox>& exempt, int gap);
 
 }  // namespace penvane

@@ -45,6 +45,25 @@ PdfRect WholePage(const std::vector<PageGeometry>& geometry, int page) {
     return page <= static_cast<int>(geometry.size()) ? geometry[page - 1].crop : PdfRect{0, 0, 0, 0};
 }
 
+bool SameRect(const PdfRect& a, const PdfRect& b) {
+    for (size_t i = 0; i < 4; ++i)
+        if (std::fabs(a[i] - b[i]) > 0.5) return false;
+    return true;
+}
+
+// The signature fields of the signed revision, empty ones among them. A
+// revision qpdf cannot read has none: every later widget is then held to
+// drawing over background only.
+std::vector<SignatureField> FieldsWhenSigned(LoadedPdf& current, long long end, const std::string& password) {
+    try {
+        LoadedPdf revision = LoadPdfView(current.path, current.storage,
+                                         current.bytes.substr(0, static_cast<size_t>(end)), password);
+        return ListSignatureFields(*revision.qpdf);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 PixelBox PageGeometry::ToPixels(const PdfRect& r) const {
@@ -162,21 +181,26 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
         c.signedPages = c.signedSide->Count();
         c.currentPages = now->Count();
         // Later signature widgets: the signatures whose revision ends after this one's.
+        std::vector<SignatureField> signedFields;
+        bool fieldsRead = false;
         for (const SignatureReport& t : signatures) {
             if (!t.range || RangeEnd(*t.range) <= c.signedEnd || t.page < 1 || t.page > c.currentPages) continue;
             if (t.rect[2] <= t.rect[0] || t.rect[3] <= t.rect[1]) continue;
-            LaterWidget w{t.field, t.name, t.page, t.rect, {}};
+            if (!fieldsRead) signedFields = FieldsWhenSigned(current, c.signedEnd, options.password), fieldsRead = true;
+            LaterWidget w{t.field, t.name, t.page, t.rect, {}, false};
+            for (const SignatureField& f : signedFields)
+                w.reserved = w.reserved || (f.name == t.field && f.page == t.page && SameRect(f.rect, t.rect));
             if (t.page <= static_cast<int>(geometry.size())) w.pixels = geometry[t.page - 1].ToPixels(t.rect);
             c.widgets.push_back(w);
         }
         for (int n = 1; n <= std::max(c.signedPages, c.currentPages); ++n) {
             PageComparison p;
             p.page = n;
-            std::vector<PixelBox> exempt;
+            std::vector<ExemptBox> exempt;
             for (size_t i = 0; i < c.widgets.size(); ++i)
                 if (c.widgets[i].page == n) {
                     p.widgets.push_back(i);
-                    exempt.push_back(c.widgets[i].pixels);
+                    exempt.push_back({c.widgets[i].pixels, !c.widgets[i].reserved});
                 }
             p.widgetAreas.resize(p.widgets.size());
             if (n > c.signedPages) {

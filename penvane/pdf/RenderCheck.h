@@ -33,6 +33,10 @@ struct LaterWidget {
     int page = 0;          // from 1, in the current document
     PdfRect rect{};
     PixelBox pixels;       // on the current page's drawing
+    // The signed revision had this field, empty, at the same place: its
+    // author left the area for a signature. A field added later may draw
+    // only over the area's background, not over what was signed there.
+    bool reserved = false;
 };
 
 struct PageComparison {

@@ -139,34 +139,45 @@ TEST(RenderCheck, LaterSignaturesOnRotatedPagesAreNoChange) {
 // Pixels: grouping and the exempt boxes of later widgets.
 TEST(RenderCheck, DifferingPixelsAreGroupedAndLaterWidgetsKeptApart) {
     const Raster blank(200, 100, {255, 255, 255});
+    Raster printed = blank;   // a dark dot at 120,70 before the change
+    printed.At(120, 70)[0] = printed.At(120, 70)[1] = printed.At(120, 70)[2] = 0;
     struct Dot { int x, y; };
     struct PixelCase {
         const char* name;
         std::vector<Dot> dots;
-        std::vector<PixelBox> exempt;
+        std::vector<ExemptBox> exempt;
         size_t areas;
         std::vector<bool> exemptHit;
     };
+    const PixelBox widget{100, 50, 150, 90};
     const std::vector<PixelCase> cases{
         {"nothing differs", {}, {}, 0, {}},
         {"letters of one word", {{10, 10}, {16, 12}, {22, 10}}, {}, 1, {}},
         {"two places far apart", {{10, 10}, {150, 80}}, {}, 2, {}},
-        {"inside a later widget only", {{110, 60}}, {{100, 50, 150, 90}}, 0, {true}},
-        {"one inside, one beside the widget", {{110, 60}, {160, 60}}, {{100, 50, 150, 90}}, 1, {true}},
+        {"inside a later widget only", {{110, 60}}, {{widget, false}}, 0, {true}},
+        {"one inside, one beside the widget", {{110, 60}, {160, 60}}, {{widget, false}}, 1, {true}},
         {"corner pixels", {{0, 0}, {199, 99}}, {}, 2, {}},
+        // A widget added later may draw over its background, not over what was there.
+        {"new widget over background", {{110, 60}}, {{widget, true}}, 0, {true}},
+        {"new widget over what was printed", {{110, 60}, {120, 70}}, {{widget, true}}, 1, {true}},
+        {"reserved widget over what was printed", {{120, 70}}, {{widget, false}}, 0, {true}},
     };
     for (const PixelCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Raster changed = blank;
-        for (const Dot& d : c.dots) changed.At(d.x, d.y)[1] = 0;
-        PageDifference d = ComparePages(blank, changed, c.exempt, 16);
+        Raster changed = printed;
+        for (const Dot& d : c.dots) changed.At(d.x, d.y)[1] = 200;
+        PageDifference d = ComparePages(printed, changed, c.exempt, 16);
         EXPECT_EQ(d.areas.size(), c.areas);
         ASSERT_EQ(d.inExempt.size(), c.exempt.size());
         for (size_t i = 0; i < c.exempt.size(); ++i) EXPECT_EQ(!d.inExempt[i].Empty(), c.exemptHit[i]);
         // Every differing pixel outside the widgets lies in an area.
         for (const Dot& dot : c.dots) {
             bool exempted = false, covered = false;
-            for (const PixelBox& b : c.exempt) exempted |= dot.x >= b.x0 && dot.x < b.x1 && dot.y >= b.y0 && dot.y < b.y1;
+            for (const ExemptBox& e : c.exempt) {
+                const PixelBox& b = e.box;
+                const bool wasBackground = !(dot.x == 120 && dot.y == 70);
+                exempted |= dot.x >= b.x0 && dot.x < b.x1 && dot.y >= b.y0 && dot.y < b.y1 && (!e.backgroundOnly || wasBackground);
+            }
             for (const PixelBox& b : d.areas) covered |= dot.x >= b.x0 && dot.x < b.x1 && dot.y >= b.y0 && dot.y < b.y1;
             EXPECT_TRUE(exempted || covered) << dot.x << "," << dot.y;
         }
