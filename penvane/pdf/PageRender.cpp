@@ -76,8 +76,11 @@ void RenderedPages::Wait(const std::string& what) {
         const int code = WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
         if (!failure_.empty()) throw PdfError(what + " could not be rendered: " + failure_);
         if (code == 127) throw PdfError("pdftoppm is missing: run bash scripts/setup.sh");
+        // pdftoppm answers 1 alike for a file it cannot open and a missing or
+        // wrong password.
         throw PdfError("pdftoppm could not render " + what +
-                       (code == 3 ? " (a password is needed or was wrong)" : " (exit code " + std::to_string(code) + ")"));
+                       (code == 1 ? " (it cannot open it: damaged, or protected and the password is missing or wrong)"
+                                  : " (exit code " + std::to_string(code) + ")"));
     }
     // page-1.ppm, or page-01.ppm and so on: the number is what counts.
     std::vector<std::pair<long, std::string>> found;

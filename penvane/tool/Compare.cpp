@@ -13,6 +13,8 @@
 namespace penvane {
 namespace {
 
+constexpr size_t kPagesInOnePicture = 12;
+
 // Revisions are counted by their end-of-file markers: the first revision
 // ends at the first one.
 int RevisionsIn(std::string_view bytes) {
@@ -95,7 +97,15 @@ void CompareDrawings(LoadedPdf& pdf, VerifyReport& report, const CompareRequest&
                 for (const PageComparison& p : c.pages)
                     if (p.Differs() || !p.widgets.empty()) pages.push_back(p.page);
                 if (pages.empty()) pages.push_back(1);
-                Write(SideBySide(c, pages, labels), request.picture, out, quiet, labels.title);
+                // One picture of every page of a long document would not fit
+                // in memory; the folder form has them all.
+                SideLabels shownLabels = labels;
+                if (pages.size() > kPagesInOnePicture) {
+                    shownLabels.title += " (the first " + std::to_string(kPagesInOnePicture) + " of " +
+                                         std::to_string(pages.size()) + " shown; --compare-dir draws all)";
+                    pages.resize(kPagesInOnePicture);
+                }
+                Write(SideBySide(c, pages, shownLabels), request.picture, out, quiet, shownLabels.title);
             }
             if (!request.folder.empty()) {
                 if (mkdir(request.folder.c_str(), 0777) != 0 && errno != EEXIST)
