@@ -190,7 +190,12 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
             LaterWidget w{t.field, t.name, t.page, t.rect, {}, false};
             for (const SignatureField& f : signedFields)
                 w.reserved = w.reserved || (f.name == t.field && f.page == t.page && SameRect(f.rect, t.rect));
-            if (t.page <= static_cast<int>(geometry.size())) w.pixels = geometry[t.page - 1].ToPixels(t.rect);
+            if (t.page <= static_cast<int>(geometry.size())) {
+                // pdftoppm's anti-aliasing lets an appearance that reaches
+                // the rectangle's edge colour the pixel beyond it.
+                const PixelBox b = geometry[t.page - 1].ToPixels(t.rect);
+                w.pixels = {b.x0 - 1, b.y0 - 1, b.x1 + 1, b.y1 + 1};
+            }
             c.widgets.push_back(w);
         }
         for (int n = 1; n <= std::max(c.signedPages, c.currentPages); ++n) {

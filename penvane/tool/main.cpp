@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <unistd.h>
 
 #include "Compare.h"
@@ -83,10 +84,11 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
         LoadedPdf pdf;
         VerifyReport report;
         RenderChecks checks;
+        std::ostringstream written;  // told after the report
         try {
             pdf = LoadPdf(file, password);
             report = VerifyPdf(pdf, &handler);
-            CompareDrawings(pdf, report, compare, &checks, std::cout, asJson);
+            CompareDrawings(pdf, report, compare, &checks, written, asJson);
         } catch (const std::exception& e) {
             // One file alone answers with the plain error. Among several, a
             // damaged one is reported in its place and the others still get
@@ -100,7 +102,7 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
         }
         exitCode = std::max(exitCode, report.ExitCode());
         if (asJson) all.push_back(VerifyJson(report, &checks));
-        else std::cout << VerifyText(report, &checks);
+        else std::cout << VerifyText(report, &checks) << written.str();
         if (picture.empty()) continue;
         for (const SignatureReport& s : report.signatures) {
             if (!s.ours || s.page < 1) continue;
