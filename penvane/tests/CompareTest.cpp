@@ -40,6 +40,14 @@ std::string TwiceSigned(const std::string& dir) {
     return out;
 }
 
+// A later signature in a new field placed over the payee's account: it may
+// draw over the field's background, not over the signed figures.
+std::string SignedOverContent(const std::string& dir) {
+    const std::string out = dir + "/cover.pdf";
+    EXPECT_EQ(SignWithSample(kAttacks + "/signed.pdf", out, {"--new-field", "1:70,555,300,575", "--name", "Cover"}).exitCode, 0);
+    return out;
+}
+
 // The base document encrypted, signed with its password, and then its
 // amount field's widget moved 200 points to the right.
 std::string EncryptedMoved(const std::string& dir) {
@@ -71,6 +79,7 @@ TEST(RenderCheck, DifferencesOutsideLaterSignaturesAreChangesNamedByPageAndArea)
         {"changed amount in the page content", kAttacks + "/inc-page-content.pdf", {}, 1, {{1, {328, 678, 372, 698}}}, {}, {}},
         {"page added", kCases + "/page-added.pdf", {}, 1, {}, {"page added"}, {}},
         {"second signature", TwiceSigned(dir), {}, 0, {}, {}, {"Second"}},
+        {"later signature over signed text", SignedOverContent(dir), {}, 1, {{1, {70, 555, 300, 575}}}, {}, {"Cover"}},
         // The amount's widget [150 678 300 698] moved to [350 678 500 698]:
         // the figures vanish at one place and appear at the other.
         {"encrypted, a widget moved", EncryptedMoved(dir), {"--password", "user"}, 1,

@@ -35,7 +35,7 @@ std::string RenderCheckText(const RenderComparison& c) {
            PagesText(c.signedPages) + " signed, " + PagesText(c.currentPages) + " now): " +
            (found ? std::to_string(found) + (found == 1 ? " difference" : " differences")
                   : std::string("no difference")) +
-           " outside later signatures\n";
+           " that later signatures do not account for\n";
 }
 
 json RenderCheckJson(const RenderComparison& c) {
