@@ -43,6 +43,7 @@ uint32_t Background(const Raster& r, PixelBox b) {
 PageDifference ComparePages(const Raster& before, const Raster& after, const std::vector<ExemptBox>& exempt, int gap) {
     PageDifference result;
     result.inExempt.resize(exempt.size());
+    result.overContent.resize(exempt.size());
     std::vector<uint32_t> background(exempt.size());
     for (size_t i = 0; i < exempt.size(); ++i)
         if (exempt[i].backgroundOnly) background[i] = Background(before, exempt[i].box);
@@ -62,9 +63,10 @@ PageDifference ComparePages(const Raster& before, const Raster& after, const std
             if (a[x * 3] == b[x * 3] && a[x * 3 + 1] == b[x * 3 + 1] && a[x * 3 + 2] == b[x * 3 + 2]) continue;
             bool exempted = false;
             for (size_t i = 0; i < exempt.size(); ++i)
-                if (Inside(exempt[i].box, x, y) &&
-                    (!exempt[i].backgroundOnly || Packed(before.At(x, y)) == background[i])) {
+                if (Inside(exempt[i].box, x, y)) {
                     Grow(&result.inExempt[i], x, y, x + 1, y + 1);
+                    if (exempt[i].backgroundOnly && Packed(before.At(x, y)) != background[i])
+                        Grow(&result.overContent[i], x, y, x + 1, y + 1);
                     exempted = true;
                 }
             if (exempted) continue;

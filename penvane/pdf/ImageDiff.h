@@ -11,8 +11,8 @@ namespace penvane {
 // A later signature widget's rectangle. Its appearance may draw anything
 // over what the page showed there before, unless `backgroundOnly`: then
 // only pixels that were the rectangle's background (its most common colour
-// in `before`) may change, and a change of anything drawn there before is
-// a difference like any other.
+// in `before`) may change freely; a change of anything drawn there before
+// is reported apart, in `overContent`.
 struct ExemptBox {
     PixelBox box;
     bool backgroundOnly = false;
@@ -21,6 +21,9 @@ struct ExemptBox {
 struct PageDifference {
     std::vector<PixelBox> areas;        // outside every exempt box, grouped
     std::vector<PixelBox> inExempt;     // per exempt box: its differing pixels' bounds (empty when none)
+    // Per exempt box with `backgroundOnly`: the bounds of the pixels that
+    // showed something other than background before and differ now.
+    std::vector<PixelBox> overContent;
 };
 
 // `before` and `after` must have the same size. Differing pixels inside an

@@ -123,6 +123,11 @@ std::vector<std::string> RenderComparison::Findings() const {
                 out.push_back(page + "area " + Points(r) + " differs from the signed version");
             break;
         }
+        for (size_t i = 0; i < p.widgets.size(); ++i)
+            if (!p.overContent[i].Empty())
+                out.push_back(page + "the later signature \"" + widgets[p.widgets[i]].field +
+                              "\", in a field the signed version did not have, draws over what it showed at area " +
+                              Points(p.overContentPoints[i]));
     }
     return out;
 }
@@ -208,6 +213,7 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
                     exempt.push_back({c.widgets[i].pixels, !c.widgets[i].reserved});
                 }
             p.widgetAreas.resize(p.widgets.size());
+            p.overContent.resize(p.widgets.size());
             if (n > c.signedPages) {
                 p.state = PageComparison::State::Added;
                 p.areaPoints.push_back(WholePage(geometry, n));
@@ -222,6 +228,7 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
                     // Pixels closer than a sixth of an inch join one area.
                     PageDifference d = ComparePages(before, after, exempt, std::max(4, options.dpi / 6));
                     p.widgetAreas = d.inExempt;
+                    p.overContent = d.overContent;
                     p.areas = d.areas;
                     PageGeometry g = n <= static_cast<int>(geometry.size()) ? geometry[n - 1] : PageGeometry{};
                     if (n > static_cast<int>(geometry.size())) {
@@ -232,6 +239,7 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
                         g.crop = {0, 0, after.width * 72.0 / options.dpi, after.height * 72.0 / options.dpi};
                     }
                     for (const PixelBox& b : p.areas) p.areaPoints.push_back(g.ToPoints(b));
+                    for (const PixelBox& b : p.overContent) p.overContentPoints.push_back(g.ToPoints(b));
                     if (!p.areas.empty()) p.state = PageComparison::State::Changed;
                 }
             }

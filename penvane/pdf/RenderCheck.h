@@ -47,7 +47,16 @@ struct PageComparison {
     std::vector<PdfRect> areaPoints;    // the same in the page's default user space
     std::vector<size_t> widgets;        // later widgets on this page (indices into RenderComparison::widgets)
     std::vector<PixelBox> widgetAreas;  // per entry of `widgets`: what its appearance changed (may be empty)
-    bool Differs() const { return state != State::Same; }
+    // Per entry of `widgets`: where a widget the signed revision did not
+    // reserve drew over what the signed version showed (may be empty).
+    std::vector<PixelBox> overContent;
+    std::vector<PdfRect> overContentPoints;
+    bool Differs() const { return state != State::Same || DrawsOverContent(); }
+    bool DrawsOverContent() const {
+        for (const PixelBox& b : overContent)
+            if (!b.Empty()) return true;
+        return false;
+    }
 };
 
 struct RenderComparison {
@@ -60,7 +69,7 @@ struct RenderComparison {
     // The drawings, kept for the side-by-side picture.
     std::shared_ptr<RenderedPages> signedSide, currentSide;
 
-    bool Changed() const;               // a page differs outside later widgets
+    bool Changed() const;               // a page differs in a way later widgets do not account for
     // One line per finding, e.g. "rendered page 1: area 72,676,300,700 differs from the signed version".
     std::vector<std::string> Findings() const;
     std::vector<std::string> WidgetFindings() const;

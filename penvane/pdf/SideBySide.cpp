@@ -78,7 +78,7 @@ PixelBox Grown(const PixelBox& b, int by) { return {b.x0 - by, b.y0 - by, b.x1 +
 std::string PageStatus(const PageComparison& p) {
     std::string out = "Page " + std::to_string(p.page) + ": ";
     switch (p.state) {
-    case PageComparison::State::Same: out += "no difference"; break;
+    case PageComparison::State::Same: out += p.DrawsOverContent() ? "a later signature draws over it (red)" : "no difference"; break;
     case PageComparison::State::Added: out += "added after signing"; break;
     case PageComparison::State::Removed: out += "removed after signing"; break;
     case PageComparison::State::Resized: out += "drawn at another size"; break;
@@ -134,6 +134,11 @@ Raster SideBySide(const RenderComparison& c, const std::vector<int>& pages, cons
             const PixelBox& w = c.widgets[p.widgets[k]].pixels;
             ShadeBox(after, w, kLaterSignature, 70);
             FrameBox(after, w, kLaterSignature, 1);
+        }
+        for (const PixelBox& a : p.overContent) {
+            if (a.Empty()) continue;
+            FrameBox(before, Grown(a, 3), kChanged, 3);
+            FrameBox(after, Grown(a, 3), kChanged, 3);
         }
         for (const PixelBox& a : p.areas) {
             FrameBox(before, Grown(a, 3), kChanged, 3);

@@ -58,6 +58,14 @@ json RenderCheckJson(const RenderComparison& c) {
             differences.push_back(d);
         }
         for (size_t i = 0; i < p.widgets.size(); ++i) {
+            if (p.overContent[i].Empty()) continue;
+            differences.push_back({{"kind", "rendered page"},
+                                   {"page", p.page},
+                                   {"what", "later signature over signed content"},
+                                   {"field", c.widgets[p.widgets[i]].field},
+                                   {"area", p.overContentPoints[i]}});
+        }
+        for (size_t i = 0; i < p.widgets.size(); ++i) {
             if (p.widgetAreas[i].Empty()) continue;
             const LaterWidget& w = c.widgets[p.widgets[i]];
             appearances.push_back({{"page", p.page}, {"field", w.field}, {"name", w.signer}, {"rect", w.rect}});
