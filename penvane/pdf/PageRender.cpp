@@ -64,6 +64,45 @@ RenderedPages::~RenderedPages() {
     rmdir(dir_.c_str());
 }
 
+bool RenderedPages::Ended() {
+    if (pid_ <= 0) return true;
+    int status = 0;
+    pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == 0 || (r < 0 && errno == EINTR)) return false;
+    status_ = r == pid_ ? status : 1 << 8;
+    pid_ = -1;
+    return true;
+}
+
+// page-1.ppm, or page-01.ppm and so on: the number is what counts.
+void RenderedPages::Scan() {
+    DIR* d = opendir(dir_.c_str());
+    if (!d) return;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.rfind("page-", 0) != 0 || name.size() < 10 || name.compare(name.size() - 4, 4, ".ppm") != 0) continue;
+        const long n = std::strtol(name.c_str() + 5, nullptr, 10);
+        if (n < 1 || n > 1000000) continue;
+        if (static_cast<size_t>(n) > pages_.size()) pages_.resize(static_cast<size_t>(n));
+        if (pages_[n - 1].empty()) pages_[n - 1] = dir_ + "/" + name;
+    }
+    closedir(d);
+}
+
+bool RenderedPages::WaitForPage(int n) {
+    for (;;) {
+        // Whether it ended is asked before the folder is read: every page
+        // it wrote before ending is then there to be seen.
+        const bool ended = Ended();
+        Scan();
+        const bool present = n >= 1 && n <= Count() && !pages_[n - 1].empty();
+        // pdftoppm writes a page, closes it and only then starts the next.
+        if (present && (ended || n < Count())) return true;
+        if (ended) return false;
+        usleep(2000);
+    }
+}
+
 void RenderedPages::Wait(const std::string& what) {
     if (pid_ > 0) {
         int status = 0;
@@ -82,27 +121,21 @@ void RenderedPages::Wait(const std::string& what) {
                        (code == 1 ? " (it cannot open it: damaged, or protected and the password is missing or wrong)"
                                   : " (exit code " + std::to_string(code) + ")"));
     }
-    // page-1.ppm, or page-01.ppm and so on: the number is what counts.
-    std::vector<std::pair<long, std::string>> found;
-    if (DIR* d = opendir(dir_.c_str())) {
-        while (dirent* e = readdir(d)) {
-            const std::string name = e->d_name;
-            if (name.rfind("page-", 0) != 0 || name.size() < 10 || name.compare(name.size() - 4, 4, ".ppm") != 0) continue;
-            found.emplace_back(std::strtol(name.c_str() + 5, nullptr, 10), dir_ + "/" + name);
-        }
-        closedir(d);
-    }
-    std::sort(found.begin(), found.end());
-    pages_.clear();
-    for (size_t i = 0; i < found.size(); ++i) {
-        if (found[i].first != static_cast<long>(i) + 1) throw PdfError("pdftoppm left out a page of " + what);
-        pages_.push_back(found[i].second);
-    }
+    Scan();
+    for (const std::string& page : pages_)
+        if (page.empty()) throw PdfError("pdftoppm left out a page of " + what);
 }
 
 Raster RenderedPages::Page(int n) const {
-    if (n < 1 || n > Count()) throw PdfError("no rendered page " + std::to_string(n));
+    if (n < 1 || n > Count() || pages_[n - 1].empty() || pages_[n - 1] == "-")
+        throw PdfError("no rendered page " + std::to_string(n));
     return ReadPpm(pages_[n - 1]);
+}
+
+void RenderedPages::Drop(int n) {
+    if (n < 1 || n > Count() || pages_[n - 1].empty() || pages_[n - 1] == "-") return;
+    std::remove(pages_[n - 1].c_str());
+    pages_[n - 1] = "-";   // dropped, not missing
 }
 
 }  // namespace penvane

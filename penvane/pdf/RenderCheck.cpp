@@ -154,11 +154,85 @@ std::vector<size_t> SignaturesToCheck(const std::vector<SignatureReport>& signat
     return out;
 }
 
+namespace {
+
+// Later signature widgets: the signatures whose revision ends after `c`'s.
+void FindLaterWidgets(LoadedPdf& current, const std::vector<SignatureReport>& signatures,
+                      const std::vector<PageGeometry>& geometry, const RenderOptions& options, RenderComparison& c) {
+    std::vector<SignatureField> signedFields;
+    bool fieldsRead = false;
+    for (const SignatureReport& t : signatures) {
+        if (!t.range || RangeEnd(*t.range) <= c.signedEnd || t.page < 1) continue;
+        if (t.rect[2] <= t.rect[0] || t.rect[3] <= t.rect[1]) continue;
+        if (!fieldsRead) signedFields = FieldsWhenSigned(current, c.signedEnd, options.password), fieldsRead = true;
+        LaterWidget w{t.field, t.name, t.page, t.rect, {}, false};
+        for (const SignatureField& f : signedFields)
+            w.reserved = w.reserved || (f.name == t.field && f.page == t.page && SameRect(f.rect, t.rect));
+        if (t.page <= static_cast<int>(geometry.size())) {
+            // pdftoppm's anti-aliasing lets an appearance that reaches the
+            // rectangle's edge colour the pixel beyond it.
+            const PixelBox b = geometry[t.page - 1].ToPixels(t.rect);
+            w.pixels = {b.x0 - 1, b.y0 - 1, b.x1 + 1, b.y1 + 1};
+        }
+        c.widgets.push_back(w);
+    }
+}
+
+// Page `n` of both sides of `c`, each present or not.
+PageComparison ComparePage(const RenderComparison& c, int n, bool inSigned, bool inCurrent,
+                           const std::vector<PageGeometry>& geometry, int dpi) {
+    PageComparison p;
+    p.page = n;
+    std::vector<ExemptBox> exempt;
+    for (size_t i = 0; i < c.widgets.size(); ++i)
+        if (c.widgets[i].page == n) {
+            p.widgets.push_back(i);
+            exempt.push_back({c.widgets[i].pixels, !c.widgets[i].reserved});
+        }
+    p.widgetAreas.resize(p.widgets.size());
+    p.overContent.resize(p.widgets.size());
+    if (!inSigned) {
+        p.state = PageComparison::State::Added;
+        p.areaPoints.push_back(WholePage(geometry, n));
+        return p;
+    }
+    if (!inCurrent) {
+        p.state = PageComparison::State::Removed;
+        return p;
+    }
+    const Raster before = c.signedSide->Page(n), after = c.currentSide->Page(n);
+    if (before.width != after.width || before.height != after.height) {
+        p.state = PageComparison::State::Resized;
+        p.areaPoints.push_back(WholePage(geometry, n));
+        return p;
+    }
+    // Pixels closer than a sixth of an inch join one area.
+    PageDifference d = ComparePages(before, after, exempt, std::max(4, dpi / 6));
+    p.widgetAreas = d.inExempt;
+    p.overContent = d.overContent;
+    p.areas = d.areas;
+    PageGeometry g = n <= static_cast<int>(geometry.size()) ? geometry[n - 1] : PageGeometry{};
+    if (n > static_cast<int>(geometry.size())) {
+        // A page pdftoppm drew that qpdf does not list: areas are named as
+        // the drawing shows them, in points from the bottom left.
+        g.dpi = dpi;
+        g.crop = {0, 0, after.width * 72.0 / dpi, after.height * 72.0 / dpi};
+    }
+    for (const PixelBox& b : p.areas) p.areaPoints.push_back(g.ToPoints(b));
+    for (const PixelBox& b : p.overContent) p.overContentPoints.push_back(g.ToPoints(b));
+    if (!p.areas.empty()) p.state = PageComparison::State::Changed;
+    return p;
+}
+
+}  // namespace
+
 std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vector<SignatureReport>& signatures,
-                                              const std::vector<size_t>& indices, const RenderOptions& options) {
+                                              const std::vector<size_t>& indices, const RenderOptions& options,
+                                              KeepDrawings keep) {
     const auto start = Clock::now();
     // Every side starts at once: pdftoppm draws with one thread, so the
-    // revisions and the current document share the cores.
+    // revisions and the current document share the cores; each page is
+    // compared as soon as every side has drawn it.
     auto now = std::make_shared<RenderedPages>(current.bytes, options);
     std::vector<RenderComparison> out;
     for (size_t index : indices) {
@@ -174,78 +248,40 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
         c.currentSide = now;
         out.push_back(std::move(c));
     }
+    // While pdftoppm draws: where each page lies, and the later widgets.
+    const std::vector<PageGeometry> geometry = Geometry(*current.qpdf, options.dpi);
+    for (RenderComparison& c : out) FindLaterWidgets(current, signatures, geometry, options, c);
+
+    double comparing = 0;
+    for (int n = 1;; ++n) {
+        const bool inCurrent = now->WaitForPage(n);
+        std::vector<bool> inSigned;
+        bool any = inCurrent;
+        for (RenderComparison& c : out) {
+            inSigned.push_back(c.signedSide->WaitForPage(n));
+            any = any || inSigned.back();
+        }
+        if (!any) break;
+        const auto compareStart = Clock::now();
+        bool keepCurrent = keep == KeepDrawings::All || (keep == KeepDrawings::Differing && n == 1);
+        for (size_t k = 0; k < out.size(); ++k) {
+            RenderComparison& c = out[k];
+            c.pages.push_back(ComparePage(c, n, inSigned[k], inCurrent, geometry, options.dpi));
+            const PageComparison& p = c.pages.back();
+            const bool kept = keepCurrent || (keep == KeepDrawings::Differing && (p.Differs() || !p.widgets.empty()));
+            if (!kept) c.signedSide->Drop(n);
+            keepCurrent = keepCurrent || kept;
+        }
+        if (!keepCurrent) now->Drop(n);
+        comparing += Since(compareStart);
+    }
     now->Wait("the current document");
     for (RenderComparison& c : out) c.signedSide->Wait("the signed revision (bytes 0.." + std::to_string(c.signedEnd) + ")");
-    const double rendered = Since(start);
-
-    const std::vector<PageGeometry> geometry = Geometry(*current.qpdf, options.dpi);
-    for (size_t k = 0; k < out.size(); ++k) {
-        RenderComparison& c = out[k];
-        const auto compareStart = Clock::now();
-        c.renderSeconds = rendered;
+    for (RenderComparison& c : out) {
         c.signedPages = c.signedSide->Count();
         c.currentPages = now->Count();
-        // Later signature widgets: the signatures whose revision ends after this one's.
-        std::vector<SignatureField> signedFields;
-        bool fieldsRead = false;
-        for (const SignatureReport& t : signatures) {
-            if (!t.range || RangeEnd(*t.range) <= c.signedEnd || t.page < 1 || t.page > c.currentPages) continue;
-            if (t.rect[2] <= t.rect[0] || t.rect[3] <= t.rect[1]) continue;
-            if (!fieldsRead) signedFields = FieldsWhenSigned(current, c.signedEnd, options.password), fieldsRead = true;
-            LaterWidget w{t.field, t.name, t.page, t.rect, {}, false};
-            for (const SignatureField& f : signedFields)
-                w.reserved = w.reserved || (f.name == t.field && f.page == t.page && SameRect(f.rect, t.rect));
-            if (t.page <= static_cast<int>(geometry.size())) {
-                // pdftoppm's anti-aliasing lets an appearance that reaches
-                // the rectangle's edge colour the pixel beyond it.
-                const PixelBox b = geometry[t.page - 1].ToPixels(t.rect);
-                w.pixels = {b.x0 - 1, b.y0 - 1, b.x1 + 1, b.y1 + 1};
-            }
-            c.widgets.push_back(w);
-        }
-        for (int n = 1; n <= std::max(c.signedPages, c.currentPages); ++n) {
-            PageComparison p;
-            p.page = n;
-            std::vector<ExemptBox> exempt;
-            for (size_t i = 0; i < c.widgets.size(); ++i)
-                if (c.widgets[i].page == n) {
-                    p.widgets.push_back(i);
-                    exempt.push_back({c.widgets[i].pixels, !c.widgets[i].reserved});
-                }
-            p.widgetAreas.resize(p.widgets.size());
-            p.overContent.resize(p.widgets.size());
-            if (n > c.signedPages) {
-                p.state = PageComparison::State::Added;
-                p.areaPoints.push_back(WholePage(geometry, n));
-            } else if (n > c.currentPages) {
-                p.state = PageComparison::State::Removed;
-            } else {
-                const Raster before = c.signedSide->Page(n), after = now->Page(n);
-                if (before.width != after.width || before.height != after.height) {
-                    p.state = PageComparison::State::Resized;
-                    p.areaPoints.push_back(WholePage(geometry, n));
-                } else {
-                    // Pixels closer than a sixth of an inch join one area.
-                    PageDifference d = ComparePages(before, after, exempt, std::max(4, options.dpi / 6));
-                    p.widgetAreas = d.inExempt;
-                    p.overContent = d.overContent;
-                    p.areas = d.areas;
-                    PageGeometry g = n <= static_cast<int>(geometry.size()) ? geometry[n - 1] : PageGeometry{};
-                    if (n > static_cast<int>(geometry.size())) {
-                        // A page pdftoppm drew that qpdf does not list: name
-                        // areas as the drawing shows them, in points from the
-                        // bottom left.
-                        g.dpi = options.dpi;
-                        g.crop = {0, 0, after.width * 72.0 / options.dpi, after.height * 72.0 / options.dpi};
-                    }
-                    for (const PixelBox& b : p.areas) p.areaPoints.push_back(g.ToPoints(b));
-                    for (const PixelBox& b : p.overContent) p.overContentPoints.push_back(g.ToPoints(b));
-                    if (!p.areas.empty()) p.state = PageComparison::State::Changed;
-                }
-            }
-            c.pages.push_back(p);
-        }
-        c.compareSeconds = Since(compareStart);
+        c.renderSeconds = Since(start);
+        c.compareSeconds = comparing;
     }
     return out;
 }

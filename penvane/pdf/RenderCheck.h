@@ -65,7 +65,8 @@ struct RenderComparison {
     int signedPages = 0, currentPages = 0;
     std::vector<PageComparison> pages;  // every page of the longer side
     std::vector<LaterWidget> widgets;
-    double renderSeconds = 0, compareSeconds = 0;
+    double renderSeconds = 0;           // from the start to the last page compared
+    double compareSeconds = 0;          // of which comparing
     // The drawings, kept for the side-by-side picture.
     std::shared_ptr<RenderedPages> signedSide, currentSide;
 
@@ -76,10 +77,15 @@ struct RenderComparison {
 };
 
 // Starts the drawings of every signed revision in `signatures` at `indices`
-// and of the current document together, then compares each revision with
-// the current document. Throws PdfError when a side cannot be drawn.
+// and of the current document together, and compares each revision with
+// the current document page by page as they are drawn. Throws PdfError
+// when a side cannot be drawn.
+// Which drawings stay on disk for a picture once compared.
+enum class KeepDrawings { None, Differing, All };  // Differing: pages that differ or hold a later widget, and page 1
+
 std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vector<SignatureReport>& signatures,
-                                              const std::vector<size_t>& indices, const RenderOptions& options);
+                                              const std::vector<size_t>& indices, const RenderOptions& options,
+                                              KeepDrawings keep);
 
 // Which signatures a render check looks at: this handler's, valid for their
 // revision, with bytes after that revision.

@@ -82,14 +82,17 @@ void CompareDrawings(LoadedPdf& pdf, VerifyReport& report, const CompareRequest&
     if (indices.empty()) return;
 
     RenderOptions options{request.dpi, request.password};
-    std::vector<RenderComparison> compared = CompareRendered(pdf, report.signatures, indices, options);
+    const KeepDrawings keep = !request.folder.empty() ? KeepDrawings::All
+                              : !request.picture.empty() ? KeepDrawings::Differing
+                                                         : KeepDrawings::None;
+    std::vector<RenderComparison> compared = CompareRendered(pdf, report.signatures, indices, options, keep);
     for (size_t k = 0; k < indices.size(); ++k) {
         const size_t i = indices[k];
         RenderComparison& c = compared[k];
         if (request.verbose)
             std::cerr << "render: " << report.path << " signature " << i + 1 << ": " << c.signedPages << " + "
-                      << c.currentPages << " pages at " << c.dpi << " dpi, drawn in " << c.renderSeconds
-                      << " s (both sides together), compared in " << c.compareSeconds << " s\n";
+                      << c.currentPages << " pages at " << c.dpi << " dpi, drawn and compared in " << c.renderSeconds
+                      << " s (every side at once, page by page), of which comparing " << c.compareSeconds << " s\n";
         if (static_cast<long>(i) == shown) {
             const SideLabels labels = Labels(pdf, report.signatures[i], c);
             if (!request.picture.empty()) {
