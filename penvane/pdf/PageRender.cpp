@@ -127,9 +127,15 @@ void RenderedPages::Wait(const std::string& what) {
 }
 
 Raster RenderedPages::Page(int n) const {
+    Raster r;
+    Page(n, &r);
+    return r;
+}
+
+void RenderedPages::Page(int n, Raster* into) const {
     if (n < 1 || n > Count() || pages_[n - 1].empty() || pages_[n - 1] == "-")
         throw PdfError("no rendered page " + std::to_string(n));
-    return ReadPpm(pages_[n - 1]);
+    ReadPpm(pages_[n - 1], into);
 }
 
 void RenderedPages::Drop(int n) {

@@ -39,6 +39,7 @@ public:
     int Count() const { return static_cast<int>(pages_.size()); }  // after Wait()
     // Page `n`, read from its file; throws PdfError once it is dropped.
     Raster Page(int n) const;
+    void Page(int n, Raster* into) const;
     // Deletes page `n`'s file: a long document never lies on disk whole.
     void Drop(int n);
 

@@ -78,6 +78,12 @@ Raster::Raster(int w, int h, Rgb fill) : width(w), height(h), rgb(static_cast<si
 }
 
 Raster ReadPpm(const std::string& path) {
+    Raster r;
+    ReadPpm(path, &r);
+    return r;
+}
+
+void ReadPpm(const std::string& path, Raster* r) {
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) throw PdfError("the rendered page " + path + " cannot be read");
     long width = 0, height = 0, maxValue = 0;
@@ -85,13 +91,11 @@ Raster ReadPpm(const std::string& path) {
         !HeaderNumber(f.get(), &height) || !HeaderNumber(f.get(), &maxValue) || maxValue != 255 || width <= 0 ||
         height <= 0)
         throw PdfError("the rendered page " + path + " is not an 8-bit PPM picture");
-    Raster r;
-    r.width = static_cast<int>(width);
-    r.height = static_cast<int>(height);
-    r.rgb.resize(static_cast<size_t>(width) * height * 3);
-    if (std::fread(r.rgb.data(), 1, r.rgb.size(), f.get()) != r.rgb.size())
+    r->width = static_cast<int>(width);
+    r->height = static_cast<int>(height);
+    r->rgb.resize(static_cast<size_t>(width) * height * 3);
+    if (std::fread(r->rgb.data(), 1, r->rgb.size(), f.get()) != r->rgb.size())
         throw PdfError("the rendered page " + path + " is cut short");
-    return r;
 }
 
 void WritePng(const Raster& picture, const std::string& path) {

@@ -30,6 +30,9 @@ struct PixelBox {
 
 // Reads a binary PPM (P6, 8 bits). Throws PdfError naming the file.
 Raster ReadPpm(const std::string& path);
+// The same into `into`, reusing its memory: pages of one size follow each
+// other, and fresh memory for each costs more than reading it.
+void ReadPpm(const std::string& path, Raster* into);
 // Writes `picture` as an 8-bit RGB PNG. Throws PdfError naming the file.
 void WritePng(const Raster& picture, const std::string& path);
 

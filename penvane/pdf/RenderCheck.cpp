@@ -180,7 +180,7 @@ void FindLaterWidgets(LoadedPdf& current, const std::vector<SignatureReport>& si
 
 // Page `n` of both sides of `c`, each present or not.
 PageComparison ComparePage(const RenderComparison& c, int n, bool inSigned, bool inCurrent,
-                           const std::vector<PageGeometry>& geometry, int dpi) {
+                           const std::vector<PageGeometry>& geometry, int dpi, Raster& before, Raster& after) {
     PageComparison p;
     p.page = n;
     std::vector<ExemptBox> exempt;
@@ -200,7 +200,8 @@ PageComparison ComparePage(const RenderComparison& c, int n, bool inSigned, bool
         p.state = PageComparison::State::Removed;
         return p;
     }
-    const Raster before = c.signedSide->Page(n), after = c.currentSide->Page(n);
+    c.signedSide->Page(n, &before);
+    c.currentSide->Page(n, &after);
     if (before.width != after.width || before.height != after.height) {
         p.state = PageComparison::State::Resized;
         p.areaPoints.push_back(WholePage(geometry, n));
@@ -253,6 +254,7 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
     for (RenderComparison& c : out) FindLaterWidgets(current, signatures, geometry, options, c);
 
     double comparing = 0;
+    Raster before, after;  // reused from page to page
     for (int n = 1;; ++n) {
         const bool inCurrent = now->WaitForPage(n);
         std::vector<bool> inSigned;
@@ -266,7 +268,7 @@ std::vector<RenderComparison> CompareRendered(LoadedPdf& current, const std::vec
         bool keepCurrent = keep == KeepDrawings::All || (keep == KeepDrawings::Differing && n == 1);
         for (size_t k = 0; k < out.size(); ++k) {
             RenderComparison& c = out[k];
-            c.pages.push_back(ComparePage(c, n, inSigned[k], inCurrent, geometry, options.dpi));
+            c.pages.push_back(ComparePage(c, n, inSigned[k], inCurrent, geometry, options.dpi, before, after));
             const PageComparison& p = c.pages.back();
             const bool kept = keepCurrent || (keep == KeepDrawings::Differing && (p.Differs() || !p.widgets.empty()));
             if (!kept) c.signedSide->Drop(n);
