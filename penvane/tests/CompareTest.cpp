@@ -247,6 +247,12 @@ TEST(Compare, WritesThePictureAndSaysWhenNothingChanged) {
     EXPECT_NE(same.out.find("nothing differs"), std::string::npos) << same.out;
     EXPECT_TRUE(Exists(dir + "/same.png"));
 
+    // Several files: one picture each, none written over another.
+    ToolRun two = RunTool({"verify", kAttacks + "/signed.pdf", kCases + "/page-added.pdf", "--compare", dir + "/two.png"});
+    EXPECT_EQ(two.exitCode, 1) << two.err;
+    EXPECT_NE(two.out.find("compare: " + dir + "/two.png (" + kAttacks + "/signed.pdf"), std::string::npos) << two.out;
+    EXPECT_NE(two.out.find("compare: " + dir + "/two-2.png (" + kCases + "/page-added.pdf"), std::string::npos) << two.out;
+
     ToolRun nowhere = RunTool({"verify", kAttacks + "/signed.pdf", "--compare", dir + "/no/such/folder/x.png"});
     EXPECT_EQ(nowhere.exitCode, 2);
     EXPECT_NE(nowhere.err.find("cannot be written"), std::string::npos) << nowhere.err;

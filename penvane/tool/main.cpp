@@ -88,7 +88,14 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
         try {
             pdf = LoadPdf(file, password);
             report = VerifyPdf(pdf, &handler);
-            CompareDrawings(pdf, report, compare, &checks, written, asJson);
+            // Among several files, each gets its own picture and folder.
+            // Among several files, the second and later get their own
+            // picture and folder, numbered as --picture numbers its pictures.
+            CompareRequest mine = compare;
+            const int n = static_cast<int>(&file - files.data()) + 1;
+            if (!mine.picture.empty()) mine.picture = PictureName(mine.picture, n);
+            if (!mine.folder.empty() && n > 1) mine.folder += "-" + std::to_string(n);
+            CompareDrawings(pdf, report, mine, &checks, written, asJson);
         } catch (const std::exception& e) {
             // One file alone answers with the plain error. Among several, a
             // damaged one is reported in its place and the others still get
