@@ -21,6 +21,65 @@ std::string RectText(const PdfRect& r) {
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
+const RenderComparison* CheckOf(const RenderChecks* checks, size_t index) {
+    if (!checks) return nullptr;
+    auto it = checks->find(index);
+    return it == checks->end() ? nullptr : &it->second;
+}
+
+std::string PagesText(int n) { return std::to_string(n) + (n == 1 ? " page" : " pages"); }
+
+std::string RenderCheckText(const RenderComparison& c) {
+    const size_t found = c.Findings().size();
+    return "     render check at " + std::to_string(c.dpi) + " dpi, every page of both versions (" +
+           PagesText(c.signedPages) + " signed, " + PagesText(c.currentPages) + " now): " +
+           (found ? std::to_string(found) + (found == 1 ? " difference" : " differences")
+                  : std::string("no difference")) +
+           " that later signatures do not account for\n";
+}
+
+json RenderCheckJson(const RenderComparison& c) {
+    json differences = json::array(), appearances = json::array();
+    for (const PageComparison& p : c.pages) {
+        const char* what = nullptr;
+        switch (p.state) {
+        case PageComparison::State::Same: break;
+        case PageComparison::State::Changed: what = "area"; break;
+        case PageComparison::State::Added: what = "page added"; break;
+        case PageComparison::State::Removed: what = "page removed"; break;
+        case PageComparison::State::Resized: what = "page size"; break;
+        }
+        if (what && p.state == PageComparison::State::Changed) {
+            for (const PdfRect& r : p.areaPoints)
+                differences.push_back({{"kind", "rendered page"}, {"page", p.page}, {"what", what}, {"area", r}});
+        } else if (what) {
+            json d{{"kind", "rendered page"}, {"page", p.page}, {"what", what}};
+            if (!p.areaPoints.empty()) d["area"] = p.areaPoints[0];
+            differences.push_back(d);
+        }
+        for (size_t i = 0; i < p.widgets.size(); ++i) {
+            if (p.overContent[i].Empty()) continue;
+            differences.push_back({{"kind", "rendered page"},
+                                   {"page", p.page},
+                                   {"what", "later signature over signed content"},
+                                   {"field", c.widgets[p.widgets[i]].field},
+                                   {"area", p.overContentPoints[i]}});
+        }
+        for (size_t i = 0; i < p.widgets.size(); ++i) {
+            if (p.widgetAreas[i].Empty()) continue;
+            const LaterWidget& w = c.widgets[p.widgets[i]];
+            appearances.push_back({{"page", p.page}, {"field", w.field}, {"name", w.signer}, {"rect", w.rect}});
+        }
+    }
+    return json{{"dpi", c.dpi},
+                {"signedPages", c.signedPages},
+                {"currentPages", c.currentPages},
+                {"signedBytes", c.signedEnd},
+                {"changed", c.Changed()},
+                {"differences", differences},
+                {"laterSignatureAppearances", appearances}};
+}
+
 std::string HandlerText(const SignatureReport& s, size_t index) {
     if (!s.answer || !s.answer->texts[index]) return std::string();
     return HostTextToUtf8(*s.answer->texts[index]);
@@ -62,7 +121,7 @@ std::string Verdict(const SignatureReport& s) {
     return "valid";
 }
 
-std::string VerifyText(const VerifyReport& report) {
+std::string VerifyText(const VerifyReport& report, const RenderChecks* checks) {
     std::string out = report.path + ": " + std::to_string(report.signatures.size()) + " signature(s), newest first\n";
     int n = 0;
     for (const SignatureReport& s : report.signatures) {
@@ -85,14 +144,16 @@ std::string VerifyText(const VerifyReport& report) {
         }
         if (s.changes)
             for (const std::string& d : s.changes->details) out += "     changed after: " + d + "\n";
+        if (const RenderComparison* c = CheckOf(checks, static_cast<size_t>(n - 1))) out += RenderCheckText(*c);
     }
     if (report.signatures.empty()) out += "  no signatures\n";
     return out;
 }
 
-json VerifyJson(const VerifyReport& report) {
+json VerifyJson(const VerifyReport& report, const RenderChecks* checks) {
     json list = json::array();
     for (const SignatureReport& s : report.signatures) {
+        const RenderComparison* check = CheckOf(checks, list.size());
         json j{{"field", s.field},       {"page", s.page},          {"rect", s.rect},
                {"filter", s.filter},     {"subFilter", s.subFilter}, {"thisHandler", s.ours},
                {"valid", s.valid},       {"verdict", Verdict(s)},   {"changedAfterSigning", s.ChangedAfterSigning()},
@@ -125,6 +186,7 @@ json VerifyJson(const VerifyReport& report) {
                 if (s.answer->texts[i]) texts[std::to_string(8 + i)] = HostTextToUtf8(*s.answer->texts[i]);
             j["handler"] = json{{"results", results}, {"texts", texts}};
         }
+        if (check) j["renderCheck"] = RenderCheckJson(*check);
         list.push_back(j);
     }
     return json{{"file", report.path}, {"signatures", list}, {"exitCode", report.ExitCode()}};

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <unistd.h>
 
+#include "Compare.h"
 #include "Interruption.h"
 #include "PdfError.h"
 #include "Picture.h"
@@ -90,13 +92,15 @@ std::string PictureName(const std::string& base, int n) {
     return base.substr(0, dot) + "-" + std::to_string(n) + base.substr(dot);
 }
 
-int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture) {
+int Verify(const std::vector<std::string>& files, const std::string& password, bool asJson, const std::string& picture,
+           const CompareRequest& compare) {
     if (!picture.empty()) CheckPictureFolder(picture);
     if (std::getenv("PENVANE_CHECK_ONLY")) return 0;
-    // Many files (without pictures, which are numbered in order) are
-    // verified by several workers at once; their reports follow in order.
+    // Many files (without pictures, which are numbered in order, and without
+    // drawings, which need the loaded file) are verified by several workers
+    // at once; their reports follow in order.
     std::vector<FileOutcome> outcomes;
-    if (files.size() > 1 && picture.empty())
+    if (files.size() > 1 && picture.empty() && !compare.Wanted())
         outcomes = VerifyFiles(files, password, VerifyWorkers(files.size()), [] {
             auto h = std::make_unique<ProtocolHandler>(HostCommandFromEnvironment());
             h->Start();
@@ -110,6 +114,8 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
         const std::string& file = files[i];
         LoadedPdf pdf;
         VerifyReport report;
+        RenderChecks checks;
+        std::ostringstream written;  // told after the report
         try {
             if (!outcomes.empty()) {
                 if (!outcomes[i].report) throw PdfError(outcomes[i].error);
@@ -117,6 +123,13 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
             } else {
                 pdf = LoadPdf(file, password);
                 report = VerifyPdf(pdf, &handler);
+                // Among several files, the second and later get their own
+                // picture and folder, numbered as --picture numbers its pictures.
+                CompareRequest mine = compare;
+                const int n = static_cast<int>(i) + 1;
+                if (!mine.picture.empty()) mine.picture = PictureName(mine.picture, n);
+                if (!mine.folder.empty() && n > 1) mine.folder += "-" + std::to_string(n);
+                CompareDrawings(pdf, report, mine, &checks, written, asJson);
             }
         } catch (const std::exception& e) {
             // One file alone answers with the plain error. Among several, a
@@ -130,8 +143,8 @@ int Verify(const std::vector<std::string>& files, const std::string& password, b
             continue;
         }
         exitCode = std::max(exitCode, report.ExitCode());
-        if (asJson) all.push_back(VerifyJson(report));
-        else std::cout << VerifyText(report);
+        if (asJson) all.push_back(VerifyJson(report, &checks));
+        else std::cout << VerifyText(report, &checks) << written.str();
         if (picture.empty()) continue;
         for (const SignatureReport& s : report.signatures) {
             if (!s.ours || s.page < 1) continue;
@@ -192,6 +205,13 @@ int main(int argc, char** argv) {
     verify->add_flag("--json", verifyJson, "print JSON");
     verify->add_option("--picture", picture, "write a picture of each signed page with the validity mark");
     verify->add_option("--password", password, "password of a protected file");
+    CompareRequest compare;
+    verify->add_option("--compare", compare.picture,
+                       "write a PNG of the signed version beside the current one, the pages that differ");
+    verify->add_option("--compare-dir", compare.folder, "write that picture for every page into this folder");
+    verify->add_flag("--render-check", compare.renderCheck,
+                     "draw every page of both versions and count any difference outside later signatures as a change");
+    verify->add_flag("--verbose", compare.verbose, "print what drawing the pages cost");
     fields->add_option("--password", password, "password of a protected file");
 
     try {
@@ -217,7 +237,8 @@ int main(int argc, char** argv) {
             if (!strokes.empty()) sign.strokes = strokes;
             return Sign(sign);
         }
-        return Verify(verifyFiles, password, verifyJson, picture);
+        compare.password = password;
+        return Verify(verifyFiles, password, verifyJson, picture, compare);
     } catch (const PdfError& e) {
         std::cerr << "penvane: " << e.what() << "\n";
     } catch (const std::exception& e) {
