@@ -15,6 +15,7 @@
 #include "ByteRange.h"
 #include "IncrementalUpdate.h"
 #include "PdfError.h"
+#include "ReaderAgreement.h"
 #include "TextEncoding.h"
 
 namespace penvane {
@@ -306,6 +307,9 @@ SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double
     if (SameFile(options.input, options.output))
         throw PdfError("the output must be another file than the input " + options.input);
     LoadedPdf pdf = LoadPdf(options.input, options.password);
+    // A file that readers show differently cannot be signed for what it
+    // shows; refused before anyone writes a signature.
+    CheckReadersAgree(pdf);
     SigningPlan plan = PlanSigning(pdf, options);
     SignRequest request = plan.request;
     request.strokes = options.strokes;
