@@ -59,11 +59,10 @@ public:
         FindDefinedHere();
         for (uint64_t id : defined_) cache_.Forget(id);
         root_ = after_.Trailer().getKey("/Root");
-        pages_ = ListPages(Key(root_, "/Pages")).pages;
         form_ = Key(root_, "/AcroForm");
         FindNewSignatures();
         FindSignedFields();
-        after_.Walk(cache_, stopAt_);
+        WalkAfter();
         // Objects that were defined before first: judging them lets through
         // the new containers (an /Annots or /Fields array, a form) that list
         // the signatures, which the second pass then finds allowed.
@@ -142,38 +141,89 @@ private:
         return false;
     }
 
-    // New widgets on the pages that are new signature fields.
+    // New widgets that are new signature fields: found among the objects
+    // this update adds, placed on their page after the walk.
     void FindNewSignatures() {
-        for (size_t n = 0; n < pages_.size(); ++n) {
-            QPDFObjectHandle annots = pages_[n].getKey("/Annots");
-            if (!annots.isArray()) continue;
-            for (auto& w : annots.aitems()) {
-                if (!Fresh(w) || !w.isDictionary() || w.isStream() || !w.getKey("/FT").isNameAndEquals("/Sig")) continue;
-                const uint64_t id = Id(w.getObjGen());
-                if (allowedWidgets_.count(id) || rejected_.count(id)) continue;
-                LaterSignature sig;
-                std::string problem;
-                std::vector<QPDFObjectHandle> streams;
-                if (!w.getKey("/Subtype").isNameAndEquals("/Widget")) problem = "it is not a widget annotation";
-                for (auto& key : w.getKeys())
-                    if (problem.empty() && !kWidgetKeys.count(key)) problem = "it carries " + key;
-                if (problem.empty() && !ListedByFields(w.getObjGen())) problem = "the form's /Fields does not list it";
-                if (problem.empty() && !w.hasKey("/V")) problem = "signature field without a signature";
-                if (problem.empty()) problem = CheckValue(w, w.getKey("/V"), &sig);
-                if (problem.empty()) problem = CheckAppearance(w, &streams);
-                if (!problem.empty()) {
-                    rejected_[id] = problem;
+        for (uint64_t id : defined_) {
+            QPDFObjectHandle w = after_.qpdf().getObject(FromId(id));
+            if (!Fresh(w) || !w.isDictionary() || !w.getKey("/FT").isNameAndEquals("/Sig")) continue;
+            LaterSignature sig;
+            std::string problem;
+            std::vector<QPDFObjectHandle> streams;
+            if (!w.getKey("/Subtype").isNameAndEquals("/Widget")) problem = "it is not a widget annotation";
+            for (auto& key : w.getKeys())
+                if (problem.empty() && !kWidgetKeys.count(key)) problem = "it carries " + key;
+            if (problem.empty() && !ListedByFields(w.getObjGen())) problem = "the form's /Fields does not list it";
+            if (problem.empty() && !w.hasKey("/V")) problem = "signature field without a signature";
+            if (problem.empty()) problem = CheckValue(w, w.getKey("/V"), &sig);
+            if (problem.empty()) problem = CheckAppearance(w, &streams);
+            if (!problem.empty()) {
+                rejected_[id] = problem;
+                continue;
+            }
+            QPDFObjectHandle t = w.getKey("/T");
+            sig.field = t.isString() ? t.getUTF8Value() : "";
+            Place(w, 0, &sig);
+            Candidate c{w, sig, {id, Id(w.getKey("/V").getObjGen())}};
+            for (auto& st : streams) c.parts.push_back(Id(st.getObjGen()));
+            candidates_.push_back(c);
+        }
+    }
+
+    // The page a new widget is on: the one its /P names when that page
+    // lists it, else the first page that lists it; 0 when none.
+    int PageOf(QPDFObjectHandle widget) {
+        auto lists = [&](QPDFObjectHandle page) {
+            QPDFObjectHandle annots = page.getKey("/Annots");
+            if (!annots.isArray()) return false;
+            for (auto& a : annots.aitems())
+                if (a.isIndirect() && a.getObjGen() == widget.getObjGen()) return true;
+            return false;
+        };
+        QPDFObjectHandle named = widget.getKey("/P");
+        if (named.isIndirect() && ReachedAs(named.getObjGen(), Role::PageTree) && lists(named)) {
+            const int n = cache_.PageNumber(after_.latest(), named.getObjGen());
+            if (n > 0) return n;
+        }
+        if (!pagesListed_) {
+            pages_ = ListPages(Key(root_, "/Pages")).pages;
+            pagesListed_ = true;
+        }
+        for (size_t n = 0; n < pages_.size(); ++n)
+            if (lists(pages_[n])) return static_cast<int>(n) + 1;
+        return 0;
+    }
+
+    // Walks the revision, the signatures' own objects apart; a new widget
+    // that no page lists is no signature after all.
+    void WalkAfter() {
+        for (;;) {
+            std::set<uint64_t> stop = stopAt_;
+            for (auto& c : candidates_) stop.insert(c.parts.begin(), c.parts.end());
+            after_.Walk(cache_, stop);
+            bool again = false;
+            for (auto it = candidates_.begin(); it != candidates_.end();) {
+                Role role{};
+                const int page = after_.Reached(it->parts[0], &role) ? PageOf(it->widget) : 0;
+                if (page == 0) {
+                    rejected_[it->parts[0]] = "no page lists it";
+                    it = candidates_.erase(it);
+                    again = true;
                     continue;
                 }
-                allowedWidgets_.insert(id);
-                stopAt_.insert(id);
-                stopAt_.insert(Id(w.getKey("/V").getObjGen()));
-                for (auto& s : streams) stopAt_.insert(Id(s.getObjGen()));
-                QPDFObjectHandle t = w.getKey("/T");
-                sig.field = t.isString() ? t.getUTF8Value() : "";
-                Place(w, static_cast<int>(n) + 1, &sig);
-                changes_.laterSignatures.push_back(sig);
+                it->sig.page = page;
+                ++it;
             }
+            if (!again) break;
+        }
+        for (auto& [widget, sig] : signedFieldSigs_) {
+            sig.page = PageOf(widget);
+            changes_.laterSignatures.push_back(sig);
+        }
+        for (auto& c : candidates_) {
+            allowedWidgets_.insert(c.parts[0]);
+            stopAt_.insert(c.parts.begin(), c.parts.end());
+            changes_.laterSignatures.push_back(c.sig);
         }
     }
 
@@ -188,42 +238,24 @@ private:
         }
     }
 
-    int PageOf(QPDFObjGen widget) {
-        for (size_t n = 0; n < pages_.size(); ++n) {
-            QPDFObjectHandle annots = pages_[n].getKey("/Annots");
-            if (!annots.isArray()) continue;
-            for (auto& a : annots.aitems())
-                if (a.isIndirect() && a.getObjGen() == widget) return static_cast<int>(n) + 1;
-        }
-        return 0;
-    }
-
     // Empty signature fields of the earlier revision signed in this update:
     // the field gains a /V, its widget an /AP.
     void FindSignedFields() {
-        std::vector<QPDFObjectHandle> stack;
-        std::set<uint64_t> seen;
-        QPDFObjectHandle fields = Key(form_, "/Fields");
-        if (fields.isArray())
-            for (auto& f : fields.aitems()) stack.push_back(f);
-        while (!stack.empty() && seen.size() < 100000) {
-            QPDFObjectHandle f = stack.back();
-            stack.pop_back();
-            if (!f.isIndirect() || !f.isDictionary() || !seen.insert(Id(f.getObjGen())).second) continue;
-            QPDFObjectHandle kids = f.getKey("/Kids");
-            if (kids.isArray())
-                for (auto& k : kids.aitems()) stack.push_back(k);
-            const QPDFObjGen og = f.getObjGen();
-            if (!defined_.count(Id(og)) || !before_.Defines(og) || !f.getKey("/FT").isNameAndEquals("/Sig")) continue;
+        for (uint64_t id : defined_) {
+            const QPDFObjGen og = FromId(id);
+            if (!before_.Defines(og) || !after_.Defines(og)) continue;
+            QPDFObjectHandle f = after_.qpdf().getObject(og);
+            if (!f.isDictionary() || !f.getKey("/FT").isNameAndEquals("/Sig")) continue;
             if (!f.hasKey("/V") || !Key(before_.Object(og), "/V").isNull()) continue;
             LaterSignature sig;
             if (!CheckValue(f, f.getKey("/V"), &sig).empty()) continue;
             // Its widgets: the field itself when merged, else its kids.
             std::vector<QPDFObjectHandle> widgets;
+            QPDFObjectHandle kids = f.getKey("/Kids");
             if (f.getKey("/Subtype").isNameAndEquals("/Widget")) widgets.push_back(f);
             else if (kids.isArray())
                 for (auto& k : kids.aitems()) widgets.push_back(k);
-            std::vector<uint64_t> appearances;
+            std::vector<uint64_t> appearances, touched;
             bool ok = !widgets.empty();
             for (auto& w : widgets) {
                 if (!w.isIndirect() || !w.isDictionary()) {
@@ -238,17 +270,18 @@ private:
                     ok = false;
                     break;
                 }
-                for (auto& s : streams) appearances.push_back(Id(s.getObjGen()));
-                signedWidgets_.insert(Id(w.getObjGen()));
+                for (auto& st : streams) appearances.push_back(Id(st.getObjGen()));
+                touched.push_back(Id(w.getObjGen()));
             }
             if (!ok) continue;
-            signedFields_.insert(Id(og));
+            signedFields_.insert(id);
+            signedWidgets_.insert(touched.begin(), touched.end());
             stopAt_.insert(Id(f.getKey("/V").getObjGen()));
             stopAt_.insert(appearances.begin(), appearances.end());
             QPDFObjectHandle t = f.getKey("/T");
             sig.field = t.isString() ? t.getUTF8Value() : "";
-            Place(widgets.front(), PageOf(widgets.front().getObjGen()), &sig);
-            changes_.laterSignatures.push_back(sig);
+            Place(widgets.front(), 0, &sig);
+            signedFieldSigs_.emplace_back(widgets.front(), sig);
         }
     }
 
@@ -257,7 +290,11 @@ private:
     // The array now keeps every item it had and adds only new signature
     // widgets; a new indirect array that does so is let through too.
     bool AppendsSignatures(QPDFObjectHandle was, QPDFObjectHandle now) {
+        // Handles are resolved through the revisions: an object that both
+        // share may come from the whole document, whose references resolve
+        // to its own newest objects.
         QPDFObjectHandle wasArray = was.isIndirect() ? before_.Object(was.getObjGen()) : was;
+        if (now.isIndirect()) now = after_.Object(now.getObjGen());
         if (!now.isArray()) return false;
         if (now.isIndirect() && before_.Defines(now.getObjGen()) && !(was.isIndirect() && was.getObjGen() == now.getObjGen()))
             return false;  // another existing array put in its place
@@ -282,8 +319,9 @@ private:
     // signatures and /SigFlags.
     bool FormKeepsAllButSignatures(QPDFObjectHandle was, QPDFObjectHandle now) {
         QPDFObjectHandle wasForm = was.isIndirect() ? before_.Object(was.getObjGen()) : was;
-        if (!now.isDictionary() || now.isStream()) return false;
         if (now.isIndirect() && !Fresh(now)) return false;
+        if (now.isIndirect()) now = after_.Object(now.getObjGen());
+        if (!now.isDictionary() || now.isStream()) return false;
         if (!wasForm.isNull() && !wasForm.isDictionary()) return false;
         std::set<std::string> keys;
         for (auto& k : now.getKeys()) keys.insert(k);
@@ -301,18 +339,11 @@ private:
         return true;
     }
 
-    bool IsPage(QPDFObjGen og) {
-        for (auto& p : pages_)
-            if (p.isIndirect() && p.getObjGen() == og) return true;
-        return false;
-    }
-
-    bool IsPagesAnnots(QPDFObjGen og) {
-        for (auto& p : pages_) {
-            QPDFObjectHandle a = p.getKey("/Annots");
-            if (a.isIndirect() && a.getObjGen() == og) return true;
-        }
-        return false;
+    // A page or page tree node, or an /Annots array, by the path that
+    // reaches it in the revision the update makes.
+    bool ReachedAs(QPDFObjGen og, Role role) {
+        Role r{};
+        return after_.Reached(Id(og), &r) && r == role;
     }
 
     bool Is(QPDFObjectHandle ref, QPDFObjGen og) { return ref.isIndirect() && ref.getObjGen() == og; }
@@ -321,7 +352,7 @@ private:
     // signing needs it, else a change of the kind the key gives.
     void JudgeKey(QPDFObjGen og, Role role, bool widget, const std::string& key, QPDFObjectHandle was, QPDFObjectHandle now) {
         const uint64_t id = Id(og);
-        if (key == "/Annots" && IsPage(og) && AppendsSignatures(was, now)) return;
+        if (key == "/Annots" && ReachedAs(og, Role::PageTree) && AppendsSignatures(was, now)) return;
         if (Is(root_, og) && key == "/AcroForm" && FormKeepsAllButSignatures(was, now)) return;
         if (Is(form_, og) && key == "/SigFlags") return;
         if (Is(form_, og) && key == "/Fields" && AppendsSignatures(was, now)) return;
@@ -370,7 +401,8 @@ private:
         const bool dicts = (old.isDictionary() || old.isStream()) && (cur.isDictionary() || cur.isStream()) &&
                            old.isStream() == cur.isStream();
         if (!dicts) {
-            if (cur.isArray() && (IsPagesAnnots(og) || Is(Key(form_, "/Fields"), og)) && AppendsSignatures(old, cur)) return;
+            if (cur.isArray() && (ReachedAs(og, Role::Annotation) || Is(Key(form_, "/Fields"), og)) && AppendsSignatures(old, cur))
+                return;
             Note(role, Obj(og) + ": " + PhraseOf(role) + " changed");
             return;
         }
@@ -421,6 +453,14 @@ private:
     std::set<uint64_t> defined_, containers_, updateXref_;
     QPDFObjectHandle root_, form_;
     std::vector<QPDFObjectHandle> pages_;
+    bool pagesListed_ = false;
+    struct Candidate {
+        QPDFObjectHandle widget;
+        LaterSignature sig;
+        std::vector<uint64_t> parts;  // the widget, its signature dictionary, its appearance streams
+    };
+    std::vector<Candidate> candidates_;
+    std::vector<std::pair<QPDFObjectHandle, LaterSignature>> signedFieldSigs_;
     std::set<uint64_t> allowedWidgets_, signedFields_, signedWidgets_, stopAt_, allowedNew_;
     std::map<uint64_t, std::string> rejected_;
     RevisionChanges changes_;

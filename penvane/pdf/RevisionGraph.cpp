@@ -2,6 +2,8 @@
 
 #include <deque>
 
+#include "PageTree.h"
+
 namespace penvane {
 
 const char* KindOf(Role role) {
@@ -132,6 +134,17 @@ const EdgeCache::Edges& EdgeCache::Get(QPDFObjectHandle object, uint64_t id) {
         }
     }
     return edges_[id] = std::move(e);
+}
+
+int EdgeCache::PageNumber(QPDF& latest, QPDFObjGen page) {
+    if (!pagesListed_) {
+        pagesListed_ = true;
+        std::vector<QPDFObjectHandle> pages = ListPages(latest.getRoot().getKey("/Pages")).pages;
+        for (size_t n = 0; n < pages.size(); ++n)
+            if (pages[n].isIndirect()) pageNumbers_.emplace(Id(pages[n].getObjGen()), static_cast<int>(n) + 1);
+    }
+    auto it = pageNumbers_.find(Id(page));
+    return it == pageNumbers_.end() ? 0 : it->second;
 }
 
 RevisionGraph::RevisionGraph(QPDF& q, XRef xref, QPDF& latest, const XRef& latestXref)

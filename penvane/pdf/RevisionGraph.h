@@ -68,12 +68,17 @@ public:
     const Edges& Get(QPDFObjectHandle object, uint64_t id);
     void Forget(uint64_t id) { edges_.erase(id); }
     const std::string& KeyName(uint16_t index) const { return keys_[index]; }
+    // The number of `page` in the whole document's page tree (`latest`),
+    // listed once; 0 when it is not a page there.
+    int PageNumber(QPDF& latest, QPDFObjGen page);
 
 private:
     uint16_t KeyIndex(const std::string& key);
     std::unordered_map<uint64_t, Edges> edges_;
     std::vector<std::string> keys_;
     std::unordered_map<std::string, uint16_t> keyIndex_;
+    std::unordered_map<uint64_t, int> pageNumbers_;
+    bool pagesListed_ = false;
 };
 
 class RevisionGraph {
@@ -89,6 +94,7 @@ public:
     void Walk(EdgeCache& cache, const std::set<uint64_t>& stopAt = {});
 
     QPDF& qpdf() { return q_; }
+    QPDF& latest() { return latest_; }
     const XRef& xref() const { return xref_; }
     // The object as this revision defines it (null when it does not).
     QPDFObjectHandle Object(QPDFObjGen og);
