@@ -18,7 +18,7 @@ const std::set<std::string> kWidgetKeys = {"/Type", "/Subtype", "/FT", "/T", "/T
 // The object's text with references as written ("7 0 R"): what a reference
 // names is judged where that object is judged.
 std::string Text(QPDFObjectHandle o) {
-    if (!o.isStream()) return o.unparse();
+    if (!o.isStream()) return o.unparseResolved();
     auto data = o.getRawStreamData();
     return o.getDict().unparse() + "\nstream\n" + std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
 }
@@ -106,7 +106,7 @@ private:
     bool Fresh(QPDFObjectHandle o) {
         if (!o.isIndirect()) return false;
         uint64_t id = Id(o.getObjGen());
-        return defined_.count(id) && !before_.Defines(o.getObjGen()) && !before_.Reached(id) &&
+        return defined_.count(id) && !before_.Defines(o.getObjGen()) && !before_.Reached(id) && !before_.Owned(id) &&
                after_.Defines(o.getObjGen());
     }
 
@@ -371,7 +371,13 @@ private:
         const bool wasDefined = before_.Defines(og), isDefined = after_.Defines(og);
         if (!wasDefined && !isDefined) return;
         Role was{}, now{};
-        const bool wasReached = before_.Reached(id, &was), isReached = after_.Reached(id, &now);
+        bool wasReached = before_.Reached(id, &was);
+        const bool isReached = after_.Reached(id, &now);
+        if (!wasReached && before_.Owned(id)) {
+            // What only an earlier signature's widget reached: its appearance.
+            wasReached = true;
+            was = Role::WidgetAppearance;
+        }
         QPDFObjectHandle old = before_.Object(og), cur = after_.Object(og);
         if (wasDefined && isDefined && Text(old) == Text(cur)) return;
         auto rejected = [&] {

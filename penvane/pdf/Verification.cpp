@@ -105,6 +105,12 @@ std::string CheckLaterSignature(std::string_view bytes, long long revisionEnd, c
     return CheckOtherHandler(revision, range, c.contents, sub.isName() ? sub.getName() : "", integrity);
 }
 
+void RefuseRepairs(QPDF& q, const std::string& path) {
+    if (q.anyWarnings())
+        throw PdfError(path + ": damaged; qpdf could read it only by repairing it (" +
+                       q.getWarnings().front().getMessageDetail() + ")");
+}
+
 }  // namespace
 
 bool IsValidDigestCode(int32_t code) { return code == 4 || code == 5 || code == 7; }
@@ -152,16 +158,23 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
     return found;
 }
 
-VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
+namespace {
+
+VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
     QPDF& q = *pdf.qpdf;
     // qpdf's mends of the page tree while loading were never refused; from
     // here on, any warning is a repair of what this verification reads.
     q.getWarnings();
     CheckReadersAgree(pdf);
+    for (auto& object : q.getAllObjects()) object.isDictionary();
+    RefuseRepairs(q, pdf.path);
     VerifyReport report;
     report.path = pdf.path;
     report.fileSize = static_cast<long long>(pdf.bytes.size());
     report.signatures = FindSignatures(pdf);
+    // What qpdf's form helper says of the form (a widget no field lists)
+    // is no repair of what was read.
+    q.getWarnings();
     const XRef xref = q.getXRefTable();
 
     // Coverage, then the handler.
@@ -238,10 +251,21 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
             r->changes = changes;
         }
     }
-    if (q.anyWarnings())
-        throw PdfError(pdf.path + ": damaged; qpdf could read it only by repairing it (" +
-                       q.getWarnings().front().getMessageDetail() + ")");
+    RefuseRepairs(q, pdf.path);
     return report;
+}
+
+}  // namespace
+
+VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
+    try {
+        return Verify(pdf, handler);
+    } catch (const PdfError&) {
+        throw;
+    } catch (const std::exception& e) {
+        // qpdf's own errors come from deep inside a damaged object.
+        throw PdfError(pdf.path + ": damaged; " + e.what());
+    }
 }
 
 int VerifyReport::ExitCode() const {
