@@ -50,7 +50,7 @@ def render(data, password, scratch, keep=None):
         pdf = os.path.join(folder, "in.pdf")
         with open(pdf, "wb") as f:
             f.write(data)
-        command = ["pdftoppm", "-r", RESOLUTION, "-png" if keep else "-ppm"]
+        command = ["pdftoppm", "-r", RESOLUTION] + (["-png"] if keep else [])
         if password is not None:
             command += ["-opw", password, "-upw", password]
         r = subprocess.run(command + [pdf, os.path.join(folder, "page")],

@@ -559,9 +559,31 @@ def harder_attacks(data):
     yield "xref-offset-other-header", "refused", "", out
 
 
+def with_later_signature(data, objects):
+    """`objects` added with another handler's signature on the second
+    document, covering its revision: its field in the form (not on the page,
+    which stays as signed), and an appearance whose resources name every one of `objects`, so each is
+    reached from the new signature as well as from where the signed revision
+    names it."""
+    n = max([size_of(data)] + [num + 1 for num in objects])
+    catalog = current_object(data, 1)
+    named = b" ".join(b"/R%d %d 0 R" % (num, num) for num in sorted(objects))
+    more = {
+        1: catalog.replace(b"/Fields [6 0 R 8 0 R]", b"/Fields [6 0 R 8 0 R %d 0 R]" % n),
+        n: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Second) /V %d 0 R /F 4 /P 3 0 R"
+           b" /Rect [400 60 560 100] /AP << /N %d 0 R >> >>" % (n + 2, n + 1),
+        n + 1: stream(b"BT /F1 12 Tf 4 16 Td (Second signer) Tj ET",
+                      b"/Type /XObject /Subtype /Form /BBox [0 0 160 40] /Resources << /Font << /F1 10 0 R >>"
+                      b" /Properties << %s >> >> " % named),
+        n + 2: OTHER_SIGNATURE}
+    more.update(objects)
+    return cover_revision(append_update(data, more), n + 2)
+
+
 def refs_attacks(data):
     """On the second document (signed-refs.pdf): what its signed revision
-    names but leaves undefined, defined later; its trailer and its form."""
+    names but leaves undefined, defined later with another signature that
+    names it too; its trailer and its form."""
     size = size_of(data)
     js = b"<< /S /JavaScript /JS (this.getField\\(\"Amount\"\\).value = \"9000.00\";) >>"
     stamp = refs_form(b"q 1 0 0 rg BT /F1 20 Tf 0 12 Td (PAID - DO NOT PAY) Tj ET Q")
@@ -579,9 +601,10 @@ def refs_attacks(data):
                 37: b"<< /Type /Outlines /First %d 0 R /Last %d 0 R /Count 1 >>" % (size, size),
                 size: b"<< /Title (Pay now) /Parent 37 0 R /A << /S /URI /URI (https://pay.example/now) >> >>"}),
             ("late-page-actions", "(document actions)", {38: b"<< /O %s >>" % js}),
-            ("added-resources", "(resources)", {
-                7: edit(data, 7, b"/XObject << /Fx 31 0 R >>", b"/XObject << /Fx 31 0 R /Fx2 5 0 R >>")})]:
-        yield name, "changed", words, append_update(data, objects)
+            ]:
+        yield name, "changed", words, with_later_signature(data, objects)
+    yield "added-resources", "changed", "(resources)", append_update(data, {
+        7: edit(data, 7, b"/XObject << /Fx 31 0 R >>", b"/XObject << /Fx 31 0 R /Fx2 5 0 R >>")})
 
     # A signature of another handler added later, covering its revision,
     # whose widget's appearance is the XObject the signed page draws as /Fx.
@@ -602,7 +625,7 @@ def refs_attacks(data):
     yield "trailer-info-swapped", "changed", "(document information)", append_update(data, {
         size: b"<< /Title (Invoice 2026-015) /Author (Accounts) /Subject (Paid in full, nothing due) >>"},
         carry=False, trailer=b" /Info %d 0 R%s" % (size, b" " + ids[-1] if ids else b""))
-    yield "trailer-encrypt-added", "changed", "(encryption)", append_update(data, {
+    yield "trailer-encrypt-added", "not-valid", "", append_update(data, {
         size: b"<< /Filter /Standard /V 1 /R 2 /P -4 /O <%s> /U <%s> >>" % (b"5a" * 32, b"a5" * 32)},
         carry=False, trailer=b" /Info %d 0 R /Encrypt %d 0 R %s" % (
             REFS_INFO, size, ids[-1] if ids else b"/ID [<0123456789abcdef0123456789abcdef> <0123456789abcdef0123456789abcdef>]"))
