@@ -23,7 +23,8 @@ Besides base.pdf, `base` writes base-refs.pdf (names it leaves undefined, an
 unused second catalog, a direct /AcroForm), base-plain.pdf (encrypted with
 AES-256 into base-aes256.pdf by `all`) and base-page-twice.pdf (a page listed
 twice, for signing); `attacks` reads signed-refs.pdf and signed-aes256.pdf
-beside SIGNED.
+beside SIGNED, and signed-page-twice.pdf when there is one (`all` makes it
+when the tool agrees to sign that file).
 
 Byte surgery only, with the standard library: edits of the signature
 dictionary keep every length, so the file's offsets stay right; later
@@ -652,10 +653,14 @@ def write_attacks(signed_path, folder):
             return f.read()
     data = read(os.path.basename(signed_path))
     every = list(attacks(data)) + list(harder_attacks(data)) + list(refs_attacks(read("signed-refs.pdf")))
-    # A signature of an AES-256 file, verified with either password.
+    # Two signatures of an AES-256 file, verified with either password.
     aes = read("signed-aes256.pdf")
     every += [("aes256-user-password", "valid", "", aes, "--password " + USER_PASSWORD),
               ("aes256-owner-password", "valid", "", aes, "--password " + OWNER_PASSWORD)]
+    # A page listed twice, signed on its second listing by a tool that let
+    # qpdf repair the page tree in memory: no reader shows the ink.
+    if os.path.exists(os.path.join(source, "signed-page-twice.pdf")):
+        every.append(("page-listed-twice-signed", "not-valid", "", read("signed-page-twice.pdf")))
     lines = []
     for name, verdict, words, content, *options in every:
         with open(os.path.join(folder, name + ".pdf"), "wb") as f:
@@ -680,13 +685,26 @@ def main(argv):
         # Random keys each time: the kept signed copy is what attacks read.
         subprocess.run(["qpdf", "--encrypt", USER_PASSWORD, OWNER_PASSWORD,
                         "256", "--", path("base-plain.pdf"), path("base-aes256.pdf")], check=True)
-        for base, signed, more in [("base.pdf", "signed.pdf", []), ("base-refs.pdf", "signed-refs.pdf", []),
-                                   ("base-aes256.pdf", "signed-aes256.pdf", ["--password", USER_PASSWORD])]:
+        # The AES-256 file is signed twice: verifying the first signature
+        # reads the revision before the second.
+        for base, signed, more in [
+                ("base.pdf", "signed.pdf", ["--field", "Approval"]),
+                ("base-refs.pdf", "signed-refs.pdf", ["--field", "Approval"]),
+                ("base-aes256.pdf", "once-aes256.pdf", ["--field", "Approval", "--password", USER_PASSWORD]),
+                ("once-aes256.pdf", "signed-aes256.pdf",
+                 ["--new-field", "1:350,60,550,130", "--password", USER_PASSWORD])]:
             if os.path.exists(path(signed)):
                 os.remove(path(signed))
-            subprocess.run([tool, "sign", path(base), path(signed), "--field", "Approval",
-                            "--strokes", path("mark.strokes")] + more,
+            subprocess.run([tool, "sign", path(base), path(signed), "--strokes", path("mark.strokes")] + more,
                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, check=True)
+        os.remove(path("once-aes256.pdf"))
+        # Signing the second listing of a page twice put the widget on a copy
+        # that nothing lists; a tool that refuses the file leaves no copy.
+        if os.path.exists(path("signed-page-twice.pdf")):
+            os.remove(path("signed-page-twice.pdf"))
+        subprocess.run([tool, "sign", path("base-page-twice.pdf"), path("signed-page-twice.pdf"),
+                        "--new-field", "2:72,150,372,240", "--strokes", path("mark.strokes")],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         print("%d attack files in %s" % (write_attacks(path("signed.pdf"), folder), folder))
     else:
         sys.exit(__doc__)
