@@ -202,9 +202,14 @@ void CheckEntries(std::string_view bytes, QPDF& q, const XRef& entries, const XR
         if (!nObj.isInteger() || nObj.getIntValue() < 0) Refuse(where + " has no object count");
         auto data = stream.getStreamData(qpdf_dl_generalized);
         std::string_view text(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+        QPDFObjectHandle firstObj = stream.getDict().getKey("/First");
+        if (!firstObj.isInteger() || firstObj.getIntValue() < 0 || firstObj.getIntValue() > static_cast<long long>(text.size()))
+            Refuse(where + " has no place for its first object");
+        const long long first = firstObj.getIntValue();
         std::vector<long long> numbers;
         std::set<long long> seen;
         size_t p = 0;
+        long long previous = -1;
         for (long long i = 0; i < nObj.getIntValue(); ++i) {
             long long num = 0, off = 0;
             SkipSpace(text, &p);
@@ -212,6 +217,16 @@ void CheckEntries(std::string_view bytes, QPDF& q, const XRef& entries, const XR
             SkipSpace(text, &p);
             if (!ReadNumber(text, &p, &off)) Refuse(where + " has a damaged index");
             if (!seen.insert(num).second) Refuse(where + " holds object " + std::to_string(num) + " twice");
+            // The objects lie in the order the index gives, the first at
+            // the start: a reader that parses them in order reads the same.
+            if (off <= previous || first + off >= static_cast<long long>(text.size()))
+                Refuse("the index of " + where + " disagrees with its contents");
+            if (i == 0)
+                for (long long at = first; at < first + off; ++at)
+                    if (!IsSpace(text[static_cast<size_t>(at)]))
+                        Refuse("the index of " + where + " disagrees with its contents (object " + std::to_string(num) +
+                               " does not come first)");
+            previous = off;
             numbers.push_back(num);
         }
         for (auto& [og, e] : all) {

@@ -158,7 +158,7 @@ private:
             if (problem.empty()) problem = CheckValue(w, w.getKey("/V"), &sig);
             if (problem.empty()) problem = CheckAppearance(w, &streams);
             if (!problem.empty()) {
-                rejected_[id] = problem;
+                Reject(w, problem);
                 continue;
             }
             QPDFObjectHandle t = w.getKey("/T");
@@ -168,6 +168,27 @@ private:
             for (auto& st : streams) c.parts.push_back(Id(st.getObjGen()));
             candidates_.push_back(c);
         }
+    }
+
+    // A new field that poses as a signature and is none: it, its value,
+    // appearance and kids are reported as one addition, named by what it
+    // draws (a widget's appearance, or an annotation).
+    void Reject(QPDFObjectHandle w, const std::string& problem) {
+        const uint64_t id = Id(w.getObjGen());
+        rejected_[id] = problem;
+        const Role role = w.getKey("/Subtype").isNameAndEquals("/Widget") ? Role::WidgetAppearance : Role::Annotation;
+        rejectedParts_[id] = role;
+        auto part = [&](QPDFObjectHandle o) {
+            if (o.isIndirect() && Fresh(o)) rejectedParts_.emplace(Id(o.getObjGen()), role);
+        };
+        part(w.getKey("/V"));
+        std::vector<QPDFObjectHandle> streams;
+        AppearanceStreams(w.getKey("/AP"), &streams);
+        for (auto& st : streams) part(st);
+        QPDFObjectHandle kids = w.getKey("/Kids");
+        part(kids);
+        if (kids.isArray())
+            for (auto& k : kids.aitems()) part(k);
     }
 
     // The page a new widget is on: the one its /P names when that page
@@ -206,7 +227,7 @@ private:
                 Role role{};
                 const int page = after_.Reached(it->parts[0], &role) ? PageOf(it->widget) : 0;
                 if (page == 0) {
-                    rejected_[it->parts[0]] = "no page lists it";
+                    Reject(it->widget, "no page lists it");
                     it = candidates_.erase(it);
                     again = true;
                     continue;
@@ -308,6 +329,8 @@ private:
             auto it = old.find(item.unparse());
             if (it != old.end()) old.erase(it);
             else if (item.isIndirect() && allowedWidgets_.count(Id(item.getObjGen()))) added = true;
+            // A field posing as a signature is reported on its own.
+            else if (item.isIndirect() && rejected_.count(Id(item.getObjGen()))) added = true;
             else return false;
         }
         if (!old.empty()) return false;
@@ -394,7 +417,8 @@ private:
             Note(Role::FileStructure, Obj(og) + (wasDefined ? ": changed" : ": added") + ", used by nothing" + rejected());
             return;
         }
-        const Role role = wasReached ? was : now;
+        auto part = rejectedParts_.find(id);
+        const Role role = part != rejectedParts_.end() ? part->second : wasReached ? was : now;
         if (!wasDefined) {
             Note(role, Obj(og) + ": " + PhraseOf(role) + " added" +
                            (wasReached ? ", where the signed revision names an object it does not define" : "") + rejected());
@@ -469,6 +493,7 @@ private:
     std::vector<std::pair<QPDFObjectHandle, LaterSignature>> signedFieldSigs_;
     std::set<uint64_t> allowedWidgets_, signedFields_, signedWidgets_, stopAt_, allowedNew_;
     std::map<uint64_t, std::string> rejected_;
+    std::map<uint64_t, Role> rejectedParts_;
     RevisionChanges changes_;
 };
 

@@ -183,30 +183,62 @@ bool RevisionGraph::Reached(uint64_t id, Role* role) const {
     return true;
 }
 
+namespace {
+
+// When paths of several roles reach one object, the one that says most about
+// what it does for the page wins: a page reached through a link's
+// destination is still a page.
+int Rank(Role role) {
+    switch (role) {
+    case Role::Catalog: return 0;
+    case Role::Info: return 1;
+    case Role::Encrypt: return 2;
+    case Role::PageTree: return 3;
+    case Role::PageContent: return 4;
+    case Role::OptionalContent: return 5;
+    case Role::Resources: return 6;
+    case Role::Annotation: return 7;
+    case Role::Field: return 8;
+    case Role::WidgetAppearance: return 9;
+    case Role::AnnotationAppearance: return 10;
+    case Role::FormValue: return 11;
+    case Role::Form: return 12;
+    case Role::Actions: return 13;
+    case Role::FileStructure: return 14;
+    }
+    return 14;
+}
+
+}  // namespace
+
 void RevisionGraph::Walk(EdgeCache& cache, const std::set<uint64_t>& stopAt) {
     reached_.clear();
     owned_.clear();
-    std::deque<uint64_t> queue;
-    auto visit = [&](const EdgeCache::Edges& edges, Role role) {
-        for (auto& [target, key] : edges.refs) {
-            if (reached_.count(target)) continue;
-            reached_[target] = RoleOfKey(role, cache.KeyName(key), edges.widget);
-            if (!stopAt.count(target) && Defines(FromId(target))) queue.push_back(target);
-        }
+    // A queue per rank: an object is walked on from its best role first,
+    // and again only when a better one reaches it.
+    std::vector<std::deque<uint64_t>> queues(15);
+    auto reach = [&](uint64_t target, Role role) {
+        auto it = reached_.find(target);
+        if (it != reached_.end() && Rank(it->second) <= Rank(role)) return;
+        reached_[target] = role;
+        if (!stopAt.count(target) && Defines(FromId(target))) queues[static_cast<size_t>(Rank(role))].push_back(target);
     };
     // The trailer is direct: its edges are not kept.
     EdgeCache trailerCache;
     const EdgeCache::Edges& trailer = trailerCache.Get(Trailer(), 0);
-    for (auto& [target, key] : trailer.refs) {
-        if (reached_.count(target)) continue;
-        reached_[target] = RoleOfKey(Role::FileStructure, trailerCache.KeyName(key), false);
-        if (!stopAt.count(target) && Defines(FromId(target))) queue.push_back(target);
+    for (auto& [target, key] : trailer.refs) reach(target, RoleOfKey(Role::FileStructure, trailerCache.KeyName(key), false));
+    for (;;) {
+        size_t rank = 0;
+        while (rank < queues.size() && queues[rank].empty()) ++rank;
+        if (rank == queues.size()) break;
+        const uint64_t id = queues[rank].front();
+        queues[rank].pop_front();
+        const Role role = reached_[id];
+        if (static_cast<size_t>(Rank(role)) != rank) continue;  // a better role walked it already
+        const EdgeCache::Edges& edges = cache.Get(Object(FromId(id)), id);
+        for (auto& [target, key] : edges.refs) reach(target, RoleOfKey(role, cache.KeyName(key), edges.widget));
     }
-    while (!queue.empty()) {
-        uint64_t id = queue.front();
-        queue.pop_front();
-        visit(cache.Get(Object(FromId(id)), id), reached_[id]);
-    }
+    std::deque<uint64_t> queue;
     // What only the stopped objects reach.
     for (uint64_t s : stopAt)
         if (reached_.count(s)) queue.push_back(s);

@@ -6,16 +6,12 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include "CmsIntegrity.h"
 #include "LaterRevisions.h"
 #include "PdfError.h"
 #include "ReaderAgreement.h"
 #include "TextEncoding.h"
 #include "UpdateChain.h"
-
-#if __has_include("CmsIntegrity.h")
-#include "CmsIntegrity.h"
-#define PENVANE_HAS_CMS 1
-#endif
 
 namespace penvane {
 namespace {
@@ -64,7 +60,6 @@ std::string CheckOtherHandler(std::string_view file, const ByteRange& range, con
         *integrity = "integrity not checked (its format is not one this tool reads), signer not judged";
         return std::string();
     }
-#ifdef PENVANE_HAS_CMS
     CmsIntegrity c = CheckCmsIntegrity(file, range, contents, subFilter.substr(1));
     if (c.result == CmsIntegrity::IntegrityChecked) {
         *integrity = "integrity checked, signer not judged";
@@ -72,11 +67,6 @@ std::string CheckOtherHandler(std::string_view file, const ByteRange& range, con
     }
     *integrity = "not valid: " + c.problem;
     return "its signature is not valid (" + c.problem + ")";
-#else
-    (void)file, (void)range, (void)contents;
-    *integrity = "integrity not checked, signer not judged";
-    return std::string();
-#endif
 }
 
 // Whether a signature dictionary added by a later update counts as a
@@ -102,7 +92,13 @@ std::string CheckLaterSignature(std::string_view bytes, long long revisionEnd, c
         *integrity = "this handler's signature, verified on its own";
         return std::string();
     }
-    return CheckOtherHandler(revision, range, c.contents, sub.isName() ? sub.getName() : "", integrity);
+    const std::string subFilter = sub.isName() ? sub.getName() : "";
+    // A signature whose integrity nothing here can check proves nothing
+    // about what its widget shows: it counts as no signature.
+    if (!kCmsFormats.count(subFilter))
+        return "its signature's format (" + (subFilter.empty() ? std::string("no /SubFilter") : subFilter) +
+               ") cannot be checked here";
+    return CheckOtherHandler(revision, range, c.contents, subFilter, integrity);
 }
 
 void RefuseRepairs(QPDF& q, const std::string& path) {
@@ -142,7 +138,7 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
         if (!(type.isNameAndEquals("/Sig") || (obj.hasKey("/ByteRange") && obj.hasKey("/Contents")))) continue;
         SignatureReport r;
         Describe(obj, &r);
-        r.problem = "no signature field holds this signature dictionary";
+        r.heldByNoField = true;
         found.push_back(r);
     }
     std::stable_sort(found.begin(), found.end(), [](const SignatureReport& a, const SignatureReport& b) {
@@ -226,6 +222,16 @@ VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
     }
 
     // The revisions after the earliest signed one, each compared once.
+    // A dictionary no field holds: a later update that took its field away
+    // is a change after signing; without one it was never a signature.
+    auto settleUnheld = [&] {
+        for (SignatureReport& r : report.signatures) {
+            if (!r.heldByNoField || !r.problem.empty()) continue;
+            if (r.valid && r.changes && r.ChangedAfterSigning()) continue;
+            r.valid = false;
+            r.problem = "no signature field holds this signature dictionary";
+        }
+    };
     if (!needChanges.empty()) {
         long long earliest = report.fileSize;
         for (SignatureReport* r : needChanges) earliest = std::min(earliest, RangeEnd(*r->range));
@@ -251,6 +257,7 @@ VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
             r->changes = changes;
         }
     }
+    settleUnheld();
     RefuseRepairs(q, pdf.path);
     return report;
 }

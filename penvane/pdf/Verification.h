@@ -28,6 +28,7 @@ struct SignatureReport {
     std::optional<ValidationAnswer> answer;                  // the handler's, when asked
     bool valid = false;           // ours: coverage holds and the handler found it valid
     std::string problem;          // why not valid
+    bool heldByNoField = false;   // no field of the current document holds the dictionary
     std::string integrity;        // another handler's: what could be checked of it
     std::optional<RevisionChanges> changes;  // when later revisions exist
     bool ChangedAfterSigning() const { return changes && !changes->OnlySignatures(); }

@@ -71,7 +71,14 @@ TEST(Attacks, EveryFileGetsItsVerdict) {
         SCOPED_TRACE(a.name + " (" + a.verdict + "): " + f.dump(1));
         const int code = f.value("exitCode", -1);
         const nlohmann::json sigs = f.value("signatures", nlohmann::json::array());
-        const nlohmann::json first = sigs.empty() ? nlohmann::json::object() : sigs[0];
+        // The verdict is this handler's newest signature's; later ones of
+        // other handlers are listed before it.
+        nlohmann::json first = sigs.empty() ? nlohmann::json::object() : sigs[0];
+        for (const auto& s : sigs)
+            if (s.value("thisHandler", false)) {
+                first = s;
+                break;
+            }
         const std::string verdict = first.value("verdict", "");
         if (a.verdict == "valid") {
             EXPECT_EQ(code, 0);
@@ -105,7 +112,11 @@ TEST(Attacks, EveryFileGetsItsVerdict) {
                 if (!s.value("valid", false) && s.contains("handler"))
                     EXPECT_TRUE(s["handler"]["texts"].empty());
             }
-        EXPECT_NE(f.dump().find(a.words), std::string::npos) << "missing: " << a.words;
+        // "(kind)" asks that the report name that kind; it may name more.
+        bool named = f.dump().find(a.words) != std::string::npos;
+        if (!named && a.words.size() > 2 && a.words.front() == '(' && a.words.back() == ')' && first.contains("laterRevisions"))
+            for (const auto& k : first["laterRevisions"]["kinds"]) named = named || k == a.words.substr(1, a.words.size() - 2);
+        EXPECT_TRUE(named) << "missing: " << a.words;
     }
 }
 
