@@ -128,7 +128,11 @@ long long CheckClassicTable(std::string_view b, long long offset) {
 
 void CheckStreamIndex(const std::vector<long long>& index, long long offset) {
     std::set<std::pair<long long, long long>> ranges;
-    for (size_t i = 0; i + 1 < index.size(); i += 2) ranges.insert({index[i], index[i] + index[i + 1]});
+    for (size_t i = 0; i + 1 < index.size(); i += 2) {
+        long long end = 0;
+        if (index[i] < 0 || index[i + 1] < 0 || __builtin_add_overflow(index[i], index[i + 1], &end)) return;  // qpdf refuses these
+        ranges.insert({index[i], end});
+    }
     long long end = -1;
     for (auto& [from, to] : ranges) {
         if (from < end)
