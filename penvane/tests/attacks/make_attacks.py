@@ -132,7 +132,7 @@ REFS = [
     refs_form(b"BT /F1 12 Tf 2 5 Td (100.00 EUR) Tj ET", b"[0 0 150 20]"),
     b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
     b"<< /Type /OCG /Name (Approval stamp) >>",
-    b"<< /Type /Catalog /Pages 13 0 R >>",
+    b"<< /Type /Catalog /Pages 13 0 R /AcroForm << /Fields [6 0 R] /SigFlags 3 >> >>",
     b"<< /Type /Pages /Kids [14 0 R] /Count 1 >>",
     b"<< /Type /Page /Parent 13 0 R /MediaBox [0 0 612 792] /Contents 15 0 R"
     b" /Resources << /Font << /F1 10 0 R >> >> >>",
