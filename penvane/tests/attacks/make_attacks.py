@@ -23,8 +23,10 @@ Besides base.pdf, `base` writes base-refs.pdf (names it leaves undefined, an
 unused second catalog, a direct /AcroForm), base-plain.pdf (encrypted with
 AES-256 into base-aes256.pdf by `all`) and base-page-twice.pdf (a page listed
 twice, for signing); `attacks` reads signed-refs.pdf and signed-aes256.pdf
-beside SIGNED, and signed-page-twice.pdf when there is one (`all` makes it
-when the tool agrees to sign that file).
+beside SIGNED, signed-then-cms.pdf (signed.pdf with another handler's CMS
+signature added later: `all` signs it with openssl and a throw-away key)
+and signed-page-twice.pdf when there is one (`all` makes it when the tool
+agrees to sign that file).
 
 Byte surgery only, with the standard library: edits of the signature
 dictionary keep every length, so the file's offsets stay right; later
@@ -645,6 +647,65 @@ def refs_attacks(data):
         size: b"<< /Fields [] /NeedAppearances true >>"})
 
 
+# --- another handler's CMS signature added later ----------------------------
+
+CMS_SPACE = 1500  # bytes kept for the CMS structure in /Contents
+
+
+def cms_update(data):
+    """signed.pdf with another handler's field and signature added in a
+    proper update, invisible (an empty rectangle), its /Contents a
+    placeholder of zeros for a detached CMS signature over its ranges."""
+    size = size_of(data)
+    sig = (b"<< /Type /Sig /Filter /Some.OtherHandler /SubFilter /adbe.pkcs7.detached"
+           b" /ByteRange [0 0000000000 0000000000 0000000000] /Contents <" + b"0" * (2 * CMS_SPACE) + b">"
+           b" /M (D:20270101120000Z) >>")
+    return cover_revision(append_update(data, {
+        3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
+        7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
+        size: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Counterpart) /V %d 0 R /F 132 /P 3 0 R"
+              b" /Rect [0 0 0 0] >>" % (size + 1),
+        size + 1: sig}), size + 1)
+
+
+def signed_ranges(data):
+    """The last /ByteRange's two ranges and where its /Contents hex starts."""
+    r = [int(v) for v in re.findall(rb"/ByteRange \[([^\]]*)\]", data)[-1].split()]
+    return data[r[0]:r[0] + r[1]] + data[r[2]:r[2] + r[3]], r[1] + 1
+
+
+def cms_sign(data):
+    """The update of cms_update signed with openssl and a throw-away key
+    (made and deleted here)."""
+    import tempfile
+    update = cms_update(data)
+    ranges, hex_at = signed_ranges(update)
+    with tempfile.TemporaryDirectory() as work:
+        path = lambda name: os.path.join(work, name)  # noqa: E731
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                        "-days", "3650", "-subj", "/CN=Throw-away counterpart", "-keyout", path("key.pem"),
+                        "-out", path("cert.pem")], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(path("ranges"), "wb") as f:
+            f.write(ranges)
+        subprocess.run(["openssl", "cms", "-sign", "-binary", "-md", "sha256", "-outform", "DER", "-in", path("ranges"),
+                        "-signer", path("cert.pem"), "-inkey", path("key.pem"), "-out", path("cms")], check=True)
+        with open(path("cms"), "rb") as f:
+            cms = f.read().hex().upper().encode()
+    assert len(cms) <= 2 * CMS_SPACE
+    return update[:hex_at] + cms + update[hex_at + len(cms):]
+
+
+def cms_attacks(signed):
+    """On signed-then-cms.pdf: the later CMS signature as made, and with one
+    byte of its signature value changed (the last of the structure)."""
+    yield "other-signature-cms", "valid", "", signed
+    hex_at = signed_ranges(signed)[1]
+    length = int(signed[hex_at + 4:hex_at + 8], 16) + 4  # SEQUENCE with a two-byte length
+    at = hex_at + 2 * length - 1
+    flipped = b"%X" % (int(signed[at:at + 1], 16) ^ 1)
+    yield "other-signature-cms-tampered", "not-valid", "", signed[:at] + flipped + signed[at + 1:]
+
+
 def write_attacks(signed_path, folder):
     """The attacks on SIGNED and on the other signed documents beside it."""
     source = os.path.dirname(os.path.abspath(signed_path))
@@ -661,6 +722,7 @@ def write_attacks(signed_path, folder):
     # qpdf repair the page tree in memory: no reader shows the ink.
     if os.path.exists(os.path.join(source, "signed-page-twice.pdf")):
         every.append(("page-listed-twice-signed", "not-valid", "", read("signed-page-twice.pdf")))
+    every += list(cms_attacks(read("signed-then-cms.pdf")))
     lines = []
     for name, verdict, words, content, *options in every:
         with open(os.path.join(folder, name + ".pdf"), "wb") as f:
@@ -705,6 +767,10 @@ def main(argv):
         subprocess.run([tool, "sign", path("base-page-twice.pdf"), path("signed-page-twice.pdf"),
                         "--new-field", "2:72,150,372,240", "--strokes", path("mark.strokes")],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(path("signed.pdf"), "rb") as f:
+            counterpart = cms_sign(f.read())
+        with open(path("signed-then-cms.pdf"), "wb") as f:
+            f.write(counterpart)
         print("%d attack files in %s" % (write_attacks(path("signed.pdf"), folder), folder))
     else:
         sys.exit(__doc__)
