@@ -1,7 +1,8 @@
 // libFuzzer target for the verdict: the input is turned into an incremental
 // update appended to a signed document (objects rewritten or added, mostly
-// from the document's own objects changed a little, an xref section and a
-// trailer that are mostly right), and the result is verified as
+// from the document's own objects changed a little, a classic xref section
+// and trailer or, one time in four, an xref stream with the dictionaries in
+// an object stream, mostly right), and the result is verified as
 // `penvane verify` does, with a handler that answers at once. Whenever the
 // verdict is exit 0 the page a reader shows must be the signed one: both
 // are rendered with pdftoppm and the target aborts when the pixels differ.
@@ -267,13 +268,14 @@ std::string Mutate(FuzzedDataProvider& in, std::string body) {
 }
 
 std::string BuildUpdate(FuzzedDataProvider& in, const Document& d) {
-    std::string out = d.bytes;
-    if (out.back() != '\n') out += '\n';
-    std::map<int, std::pair<long long, int>> written;  // number -> offset, generation
+    struct Object {
+        int num, generation;
+        std::string body;
+    };
+    std::vector<Object> objects;  // in the order written; a number may come twice
     int size = d.size;
     auto put = [&](int num, int generation, const std::string& body) {
-        written[num] = {static_cast<long long>(out.size()), generation};
-        out += std::to_string(num) + " " + std::to_string(generation) + " obj\n" + body + "\nendobj\n";
+        objects.push_back({num, generation, body});
         size = std::max(size, num + 1);
     };
     if (!Rare(in, 3)) {
@@ -319,25 +321,79 @@ std::string BuildUpdate(FuzzedDataProvider& in, const Document& d) {
         }
         put(num, Rare(in, 16) ? 1 : 0, body);
     }
-    const long long xref = static_cast<long long>(out.size());
-    out += "xref\n";
-    for (auto& [num, where] : written) {
-        if (Rare(in, 20)) continue;  // left out
-        long long offset = where.first;
-        if (Rare(in, 20)) offset += in.ConsumeIntegralInRange<int>(-40, 40);
-        char line[64];
-        std::snprintf(line, sizeof line, "%d 1\n%010lld %05d n \n", num, offset < 0 ? 0 : offset, where.second);
-        out += line;
-    }
-    out += "trailer\n<< /Size " + std::to_string(size);
-    out += Rare(in, 20) ? " /Root " + std::to_string(in.ConsumeIntegralInRange<int>(1, size)) + " 0 R"
-                                                      : std::string(" /Root 1 0 R");
+    std::string out = d.bytes;
+    if (out.back() != '\n') out += '\n';
+    // Cross-reference entries: number -> type (1 at an offset, 2 in an
+    // object stream), offset or stream, generation or index.
+    struct Entry {
+        int type;
+        long long field2;
+        int field3;
+    };
+    std::map<int, Entry> entries;
+    auto write = [&](int num, int generation, const std::string& body) {
+        entries[num] = {1, static_cast<long long>(out.size()), generation};
+        out += std::to_string(num) + " " + std::to_string(generation) + " obj\n" + body + "\nendobj\n";
+    };
+    // The trailer's keys apart from the section's own.
+    std::string trailer = Rare(in, 20) ? " /Root " + std::to_string(in.ConsumeIntegralInRange<int>(1, size)) + " 0 R"
+                                       : std::string(" /Root 1 0 R");
     size_t info = d.bytes.rfind("/Info ");
     if (info != std::string::npos && info > d.bytes.rfind("trailer"))
-        out += " " + d.bytes.substr(info, d.bytes.find('R', info) + 1 - info);
-    if (!Rare(in, 20)) out += " /Prev " + std::to_string(d.startxref);
-    if (Rare(in, 20)) out += Pick(in, kSnippets, std::size(kSnippets));
-    out += " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+        trailer += " " + d.bytes.substr(info, d.bytes.find('R', info) + 1 - info);
+    if (!Rare(in, 20)) trailer += " /Prev " + std::to_string(d.startxref);
+    if (Rare(in, 20)) trailer += Pick(in, kSnippets, std::size(kSnippets));
+
+    if (!Rare(in, 4)) {
+        // A classic section.
+        for (const Object& o : objects) write(o.num, o.generation, o.body);
+        const long long xref = static_cast<long long>(out.size());
+        out += "xref\n";
+        for (auto& [num, e] : entries) {
+            if (Rare(in, 20)) continue;  // left out
+            long long offset = e.field2;
+            if (Rare(in, 20)) offset += in.ConsumeIntegralInRange<int>(-40, 40);
+            char line[64];
+            std::snprintf(line, sizeof line, "%d 1\n%010lld %05d n \n", num, offset < 0 ? 0 : offset, e.field3);
+            out += line;
+        }
+        out += "trailer\n<< /Size " + std::to_string(size) + trailer + " >>\nstartxref\n" + std::to_string(xref) +
+               "\n%%EOF\n";
+    } else {
+        // An xref stream, the dictionaries of generation 0 in one object
+        // stream (a number written twice is there twice).
+        const int objstm = size, xrefstm = size + 1;
+        std::string header, content;
+        int index = 0;
+        for (const Object& o : objects) {
+            if (o.generation != 0 || o.body.find("stream") != std::string::npos) {
+                write(o.num, o.generation, o.body);
+                continue;
+            }
+            header += std::to_string(o.num) + " " + std::to_string(content.size()) + " ";
+            content += o.body + "\n";
+            entries[o.num] = {2, objstm, index++ + (Rare(in, 10) ? 1 : 0)};
+        }
+        if (index > 0) {
+            entries[objstm] = {1, static_cast<long long>(out.size()), 0};
+            out += std::to_string(objstm) + " 0 obj\n<< /Type /ObjStm /N " + std::to_string(index) + " /First " +
+                   std::to_string(header.size()) + " /Length " + std::to_string(header.size() + content.size()) +
+                   " >>\nstream\n" + header + content + "\nendstream\nendobj\n";
+        }
+        const long long xref = static_cast<long long>(out.size());
+        entries[xrefstm] = {1, xref, 0};
+        std::string rows, list;
+        for (auto& [num, e] : entries) {
+            rows += static_cast<char>(e.type);
+            for (int shift = 24; shift >= 0; shift -= 8) rows += static_cast<char>((e.field2 >> shift) & 0xff);
+            rows += static_cast<char>((e.field3 >> 8) & 0xff);
+            rows += static_cast<char>(e.field3 & 0xff);
+            list += std::to_string(num) + " 1 ";
+        }
+        out += std::to_string(xrefstm) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(xrefstm + 1) + trailer +
+               " /W [1 4 2] /Index [" + list + "] /Length " + std::to_string(rows.size()) + " >>\nstream\n" + rows +
+               "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    }
     CoverRevision(out);
     return out;
 }

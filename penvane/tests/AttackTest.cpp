@@ -71,8 +71,8 @@ TEST(Attacks, EveryFileGetsItsVerdict) {
         SCOPED_TRACE(a.name + " (" + a.verdict + "): " + f.dump(1));
         const int code = f.value("exitCode", -1);
         const nlohmann::json sigs = f.value("signatures", nlohmann::json::array());
-        // The verdict is this handler's newest signature's; later ones of
-        // other handlers are listed before it.
+        // The verdict is this handler's signature's (the one the files
+        // attack), even where another handler's later one is listed first.
         nlohmann::json first = sigs.empty() ? nlohmann::json::object() : sigs[0];
         for (const auto& s : sigs)
             if (s.value("thisHandler", false)) {
@@ -82,7 +82,8 @@ TEST(Attacks, EveryFileGetsItsVerdict) {
         const std::string verdict = first.value("verdict", "");
         if (a.verdict == "valid") {
             EXPECT_EQ(code, 0);
-            EXPECT_EQ(verdict, "valid");
+            // Plain, or followed by signatures only where others signed after.
+            EXPECT_TRUE(verdict == "valid" || StartsWith(verdict, "valid; ")) << verdict;
         } else if (a.verdict == "invalid") {
             EXPECT_EQ(code, 1);
             EXPECT_TRUE(first.value("thisHandler", false));
@@ -112,11 +113,7 @@ TEST(Attacks, EveryFileGetsItsVerdict) {
                 if (!s.value("valid", false) && s.contains("handler"))
                     EXPECT_TRUE(s["handler"]["texts"].empty());
             }
-        // "(kind)" asks that the report name that kind; it may name more.
-        bool named = f.dump().find(a.words) != std::string::npos;
-        if (!named && a.words.size() > 2 && a.words.front() == '(' && a.words.back() == ')' && first.contains("laterRevisions"))
-            for (const auto& k : first["laterRevisions"]["kinds"]) named = named || k == a.words.substr(1, a.words.size() - 2);
-        EXPECT_TRUE(named) << "missing: " << a.words;
+        EXPECT_NE(f.dump().find(a.words), std::string::npos) << "missing: " << a.words;
     }
 }
 

@@ -13,7 +13,8 @@ is whatever PENVANE_HOST names) and writes every attack beside it, with
 expected.tsv: one line per file, its name, the verdict it must get and words
 the text report must contain.
 
-Verdicts: valid (exit 0); invalid (exit 1, the signature INVALID); changed
+Words are matched in the JSON report; a kind in double quotes is one item
+of a `kinds` list. Verdicts: valid (exit 0); invalid (exit 1, the signature INVALID); changed
 (exit 1, valid for its revision, changed after signing); not-valid (exit 1 or
 2, never valid); other-handler (exit 1, not this handler's signature);
 refused (exit 2: readers may resolve the file differently). A fourth column,
@@ -23,8 +24,10 @@ Besides base.pdf, `base` writes base-refs.pdf (names it leaves undefined, an
 unused second catalog, a direct /AcroForm), base-plain.pdf (encrypted with
 AES-256 into base-aes256.pdf by `all`) and base-page-twice.pdf (a page listed
 twice, for signing); `attacks` reads signed-refs.pdf and signed-aes256.pdf
-beside SIGNED, and signed-page-twice.pdf when there is one (`all` makes it
-when the tool agrees to sign that file).
+beside SIGNED, signed-then-cms.pdf (signed.pdf with another handler's CMS
+signature added later: `all` signs it with openssl and a throw-away key)
+and signed-page-twice.pdf when there is one (`all` makes it when the tool
+agrees to sign that file).
 
 Byte surgery only, with the standard library: edits of the signature
 dictionary keep every length, so the file's offsets stay right; later
@@ -132,7 +135,7 @@ REFS = [
     refs_form(b"BT /F1 12 Tf 2 5 Td (100.00 EUR) Tj ET", b"[0 0 150 20]"),
     b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
     b"<< /Type /OCG /Name (Approval stamp) >>",
-    b"<< /Type /Catalog /Pages 13 0 R >>",
+    b"<< /Type /Catalog /Pages 13 0 R /AcroForm << /Fields [6 0 R] /SigFlags 3 >> >>",
     b"<< /Type /Pages /Kids [14 0 R] /Count 1 >>",
     b"<< /Type /Page /Parent 13 0 R /MediaBox [0 0 612 792] /Contents 15 0 R"
     b" /Resources << /Font << /F1 10 0 R >> >> >>",
@@ -474,13 +477,13 @@ def harder_attacks(data):
     # A page's content stream that calls itself something a verifier may
     # skip: the payee's account replaced.
     payee = PAGE_TEXT.replace(b"(Payee account: 1111 2222 3333)", b"(Payee account: 5555 6666 7777)")
-    yield "disguised-xref-stream", "changed", "(page content)", append_update(data, {
+    yield "disguised-xref-stream", "changed", '\"page content\"', append_update(data, {
         4: stream(payee, b"/Type /XRef /W [1 2 1] ")})
-    yield "disguised-object-stream", "changed", "(page content)", append_update(data, {
+    yield "disguised-object-stream", "changed", '\"page content\"', append_update(data, {
         4: stream(payee, b"/Type /ObjStm /N 0 /First 0 ")})
     # The amount's widget calling itself a document time stamp, with another
     # value and appearance.
-    yield "disguised-timestamp", "changed", "(form value)", append_update(data, {
+    yield "disguised-timestamp", "changed", '\"form value\"', append_update(data, {
         8: edit(data, 8, b"/Type /Annot", b"/Type /DocTimeStamp").replace(b"(100.00)", b"(9000.00)").replace(
             b"/AP << /N 15 0 R >>", b"/AP << /N %d 0 R >>" % size),
         size: stream(b"BT /F1 12 Tf 2 5 Td (9,000.00) Tj ET", b"/Type /DocTimeStamp /Subtype /Form /BBox [0 0 150 20]"
@@ -499,7 +502,7 @@ def harder_attacks(data):
         size + 1: OTHER_SIGNATURE,
         size + 2: form(b"1 g 0 0 612 792 re f BT /F1 36 Tf 1 0 0 rg 80 400 Td (PAID - DO NOT PAY) Tj ET",
                        b"[0 0 612 792]")})
-    yield "stamp-posing-as-signature", "changed", "(annotation)", cover_revision(
+    yield "stamp-posing-as-signature", "changed", '\"annotation\"', cover_revision(
         append_update(data, objects), size + 1)
     objects = listed(size + 2, size)
     objects.update({
@@ -509,7 +512,7 @@ def harder_attacks(data):
                   b" /AP << /N %d 0 R >> >>" % (size, size + 4),
         size + 3: OTHER_SIGNATURE,
         size + 4: form(PAYEE_FORM, b"[0 0 230 20]")})
-    yield "kids-posing-as-field", "changed", "(annotation)", cover_revision(append_update(data, objects), size + 3)
+    yield "kids-posing-as-field", "changed", '\"annotation\"', cover_revision(append_update(data, objects), size + 3)
 
     # Another handler's signature field added later over the payee's account:
     # its range short of its revision's end, or covering it exactly (its
@@ -524,11 +527,11 @@ def harder_attacks(data):
     short_end = update.index(b"endobj\n", update.rindex(b"\n%d 0 obj" % (size + 2))) + 7
     yield "other-signature-range-short", "changed", "does not cover its revision", cover_revision(
         update, size + 2, short_end)
-    yield "other-signature-false-payee", "changed", "(widget appearance)", cover_revision(update, size + 2)
+    yield "other-signature-false-payee", "changed", '\"widget appearance\"', cover_revision(update, size + 2)
 
     # The kinds of two plain changes: an annotation laid over the payee's
     # account, and a page tree that lists the page twice.
-    yield "inc-overlay-annotation", "changed", "(annotation)", append_update(data, {
+    yield "inc-overlay-annotation", "changed", '\"annotation\"', append_update(data, {
         3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
         size: b"<< /Type /Annot /Subtype /FreeText /F 4 /P 3 0 R /Rect [70 555 300 575] /DA (/F1 12 Tf 0 g)"
               b" /Contents (Payee account: 5555 6666 7777) /AP << /N %d 0 R >> >>" % (size + 1),
@@ -589,28 +592,28 @@ def refs_attacks(data):
     js = b"<< /S /JavaScript /JS (this.getField\\(\"Amount\"\\).value = \"9000.00\";) >>"
     stamp = refs_form(b"q 1 0 0 rg BT /F1 20 Tf 0 12 Td (PAID - DO NOT PAY) Tj ET Q")
     for name, words, objects in [
-            ("late-font", "(resources)", {30: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}),
-            ("late-xobject", "(resources)", {31: stamp}),
-            ("late-extgstate", "(resources)", {32: b"<< /Type /ExtGState /ca 0 /CA 0 >>"}),
-            ("late-shading", "(resources)", {33: b"<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [72 0 272 0]"
+            ("late-font", '\"resources\"', {30: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}),
+            ("late-xobject", '\"resources\"', {31: stamp}),
+            ("late-extgstate", '\"resources\"', {32: b"<< /Type /ExtGState /ca 0 /CA 0 >>"}),
+            ("late-shading", '\"resources\"', {33: b"<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [72 0 272 0]"
                                              b" /Function << /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [1 1 1]"
                                              b" /N 1 >> >>"}),
-            ("late-ocproperties", "(optional content state)", {34: b"<< /OCGs [11 0 R] /D << /OFF [11 0 R] >> >>"}),
-            ("late-openaction", "(document actions)", {35: js}),
-            ("late-names", "(document actions)", {36: b"<< /JavaScript << /Names [(pay) %s] >> >>" % js}),
-            ("late-outlines", "(catalog)", {
+            ("late-ocproperties", '\"optional content state\"', {34: b"<< /OCGs [11 0 R] /D << /OFF [11 0 R] >> >>"}),
+            ("late-openaction", '\"document actions\"', {35: js}),
+            ("late-names", '\"document actions\"', {36: b"<< /JavaScript << /Names [(pay) %s] >> >>" % js}),
+            ("late-outlines", '\"catalog\"', {
                 37: b"<< /Type /Outlines /First %d 0 R /Last %d 0 R /Count 1 >>" % (size, size),
                 size: b"<< /Title (Pay now) /Parent 37 0 R /A << /S /URI /URI (https://pay.example/now) >> >>"}),
-            ("late-page-actions", "(document actions)", {38: b"<< /O %s >>" % js}),
+            ("late-page-actions", '\"document actions\"', {38: b"<< /O %s >>" % js}),
             ]:
         yield name, "changed", words, with_later_signature(data, objects)
-    yield "added-resources", "changed", "(resources)", append_update(data, {
+    yield "added-resources", "changed", '\"resources\"', append_update(data, {
         7: edit(data, 7, b"/XObject << /Fx 31 0 R >>", b"/XObject << /Fx 31 0 R /Fx2 5 0 R >>")})
 
     # A signature of another handler added later, covering its revision,
     # whose widget's appearance is the XObject the signed page draws as /Fx.
     catalog = current_object(data, 1)
-    yield "late-signature-appearance-drawn-by-page", "changed", "(resources)", cover_revision(append_update(data, {
+    yield "late-signature-appearance-drawn-by-page", "changed", '\"resources\"', cover_revision(append_update(data, {
         1: catalog.replace(b"/Fields [6 0 R 8 0 R]", b"/Fields [6 0 R 8 0 R %d 0 R]" % size),
         3: edit(data, 3, b"/Annots [8 0 R 6 0 R]", b"/Annots [8 0 R 6 0 R %d 0 R]" % size),
         31: stamp,
@@ -620,10 +623,10 @@ def refs_attacks(data):
 
     # The trailer: another catalog (present, unused, when signed), another
     # /Info, an /Encrypt that was not there.
-    yield "trailer-root-other-catalog", "changed", "(catalog)", append_update(
+    yield "trailer-root-other-catalog", "changed", '\"catalog\"', append_update(
         data, {12: current_object(data, 12)}, root=b"12 0 R")
     ids = re.findall(rb"/ID \[[^\]]*\]", data[data.rindex(b"trailer"):])
-    yield "trailer-info-swapped", "changed", "(document information)", append_update(data, {
+    yield "trailer-info-swapped", "changed", '\"document information\"', append_update(data, {
         size: b"<< /Title (Invoice 2026-015) /Author (Accounts) /Subject (Paid in full, nothing due) >>"},
         carry=False, trailer=b" /Info %d 0 R%s" % (size, b" " + ids[-1] if ids else b""))
     yield "trailer-encrypt-added", "not-valid", "", append_update(data, {
@@ -640,9 +643,68 @@ def refs_attacks(data):
         end += 2 if catalog[end:end + 2] in (b"<<", b">>") else 1
         if depth == 0:
             break
-    yield "acroform-replaced", "changed", "(form field)", append_update(data, {
+    yield "acroform-replaced", "changed", '\"form field\"', append_update(data, {
         1: catalog[:form_at] + b"/AcroForm %d 0 R" % size + catalog[end:],
         size: b"<< /Fields [] /NeedAppearances true >>"})
+
+
+# --- another handler's CMS signature added later ----------------------------
+
+CMS_SPACE = 1500  # bytes kept for the CMS structure in /Contents
+
+
+def cms_update(data):
+    """signed.pdf with another handler's field and signature added in a
+    proper update, invisible (an empty rectangle), its /Contents a
+    placeholder of zeros for a detached CMS signature over its ranges."""
+    size = size_of(data)
+    sig = (b"<< /Type /Sig /Filter /Some.OtherHandler /SubFilter /adbe.pkcs7.detached"
+           b" /ByteRange [0 0000000000 0000000000 0000000000] /Contents <" + b"0" * (2 * CMS_SPACE) + b">"
+           b" /M (D:20270101120000Z) >>")
+    return cover_revision(append_update(data, {
+        3: edit(data, 3, b"6 0 R]", b"6 0 R %d 0 R]" % size),
+        7: edit(data, 7, b"/Fields [6 0 R 8 0 R 9 0 R]", b"/Fields [6 0 R 8 0 R 9 0 R %d 0 R]" % size),
+        size: b"<< /Type /Annot /Subtype /Widget /FT /Sig /T (Counterpart) /V %d 0 R /F 132 /P 3 0 R"
+              b" /Rect [0 0 0 0] >>" % (size + 1),
+        size + 1: sig}), size + 1)
+
+
+def signed_ranges(data):
+    """The last /ByteRange's two ranges and where its /Contents hex starts."""
+    r = [int(v) for v in re.findall(rb"/ByteRange \[([^\]]*)\]", data)[-1].split()]
+    return data[r[0]:r[0] + r[1]] + data[r[2]:r[2] + r[3]], r[1] + 1
+
+
+def cms_sign(data):
+    """The update of cms_update signed with openssl and a throw-away key
+    (made and deleted here)."""
+    import tempfile
+    update = cms_update(data)
+    ranges, hex_at = signed_ranges(update)
+    with tempfile.TemporaryDirectory() as work:
+        path = lambda name: os.path.join(work, name)  # noqa: E731
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                        "-days", "3650", "-subj", "/CN=Throw-away counterpart", "-keyout", path("key.pem"),
+                        "-out", path("cert.pem")], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(path("ranges"), "wb") as f:
+            f.write(ranges)
+        subprocess.run(["openssl", "cms", "-sign", "-binary", "-md", "sha256", "-outform", "DER", "-in", path("ranges"),
+                        "-signer", path("cert.pem"), "-inkey", path("key.pem"), "-out", path("cms")], check=True)
+        with open(path("cms"), "rb") as f:
+            cms = f.read().hex().upper().encode()
+    assert len(cms) <= 2 * CMS_SPACE
+    return update[:hex_at] + cms + update[hex_at + len(cms):]
+
+
+def cms_attacks(signed):
+    """On signed-then-cms.pdf: the later CMS signature as made, and with one
+    byte of its signature value changed (the last of the structure)."""
+    yield "other-signature-cms", "valid", "", signed
+    hex_at = signed_ranges(signed)[1]
+    length = int(signed[hex_at + 4:hex_at + 8], 16) + 4  # SEQUENCE with a two-byte length
+    at = hex_at + 2 * length - 1
+    flipped = b"%X" % (int(signed[at:at + 1], 16) ^ 1)
+    yield "other-signature-cms-tampered", "not-valid", "", signed[:at] + flipped + signed[at + 1:]
 
 
 def write_attacks(signed_path, folder):
@@ -661,6 +723,7 @@ def write_attacks(signed_path, folder):
     # qpdf repair the page tree in memory: no reader shows the ink.
     if os.path.exists(os.path.join(source, "signed-page-twice.pdf")):
         every.append(("page-listed-twice-signed", "not-valid", "", read("signed-page-twice.pdf")))
+    every += list(cms_attacks(read("signed-then-cms.pdf")))
     lines = []
     for name, verdict, words, content, *options in every:
         with open(os.path.join(folder, name + ".pdf"), "wb") as f:
@@ -705,6 +768,10 @@ def main(argv):
         subprocess.run([tool, "sign", path("base-page-twice.pdf"), path("signed-page-twice.pdf"),
                         "--new-field", "2:72,150,372,240", "--strokes", path("mark.strokes")],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(path("signed.pdf"), "rb") as f:
+            counterpart = cms_sign(f.read())
+        with open(path("signed-then-cms.pdf"), "wb") as f:
+            f.write(counterpart)
         print("%d attack files in %s" % (write_attacks(path("signed.pdf"), folder), folder))
     else:
         sys.exit(__doc__)
