@@ -156,7 +156,8 @@ private:
             if (problem.empty() && !ListedByFields(w.getObjGen())) problem = "the form's /Fields does not list it";
             if (problem.empty() && !w.hasKey("/V")) problem = "signature field without a signature";
             if (problem.empty()) problem = CheckValue(w, w.getKey("/V"), &sig);
-            if (problem.empty()) problem = CheckAppearance(w, &streams);
+            // An invisible signature (a widget of no area) needs no appearance.
+            if (problem.empty() && (w.hasKey("/AP") || !NoArea(w))) problem = CheckAppearance(w, &streams);
             if (!problem.empty()) {
                 Reject(w, problem);
                 continue;
@@ -246,6 +247,13 @@ private:
             stopAt_.insert(c.parts.begin(), c.parts.end());
             changes_.laterSignatures.push_back(c.sig);
         }
+    }
+
+    static bool NoArea(QPDFObjectHandle widget) {
+        LaterSignature probe;
+        Place(widget, 0, &probe);
+        QPDFObjectHandle r = widget.getKey("/Rect");
+        return r.isArray() && r.getArrayNItems() == 4 && (probe.rect[2] - probe.rect[0] == 0 || probe.rect[3] - probe.rect[1] == 0);
     }
 
     static void Place(QPDFObjectHandle widget, int page, LaterSignature* sig) {
