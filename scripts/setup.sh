@@ -8,7 +8,7 @@ packages=(
   libz-mingw-w64-dev
   wine64 libwine-dev xvfb x11-utils imagemagick
   libgtest-dev
-  qpdf libqpdf-dev poppler-utils libpng-dev libssl-dev zlib1g-dev
+  qpdf libqpdf-dev poppler-utils libpng-dev libssl-dev openssl zlib1g-dev
   clang libclang-rt-14-dev
   nlohmann-json3-dev libcli11-dev wixl msitools libpodofo-utils
   ccache jq python3 libnss3-tools

@@ -1,5 +1,7 @@
 #include "IncrementalUpdate.h"
 
+#include <set>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -108,10 +110,15 @@ void IncrementalUpdate::PutRaw(QPDFObjGen og, std::string body) { entries_[og] =
 std::string IncrementalUpdate::TrailerEntries() const {
     QPDFObjectHandle trailer = pdf_.qpdf->getTrailer();
     std::string out;
-    for (const char* key : {"/Root", "/Info", "/Encrypt", "/ID"}) {
+    // Every entry but those that describe the cross-reference section
+    // itself: a verifier holds the update to changing nothing else.
+    static const std::set<std::string> kSection = {"/Size", "/Prev", "/XRefStm", "/Type", "/W", "/Index",
+                                                   "/Length", "/Filter", "/DecodeParms"};
+    for (const std::string& key : trailer.getKeys()) {
+        if (kSection.count(key)) continue;
         QPDFObjectHandle v = trailer.getKey(key);
         // Trailer strings (the /ID) are never encrypted.
-        if (!v.isNull()) out += std::string(" ") + key + " " + v.unparse();
+        if (!v.isNull()) out += " " + key + " " + v.unparse();
     }
     out += " /Prev " + std::to_string(prevXref_);
     return out;

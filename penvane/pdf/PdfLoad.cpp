@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "PageTree.h"
 #include "PdfError.h"
 
 namespace penvane {
@@ -34,26 +35,15 @@ LoadedPdf LoadPdfBytes(const std::string& name, std::string bytes, const std::st
     return LoadPdfView(name, storage, view, password);
 }
 
-LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> storage, std::string_view bytes,
-                      const std::string& password) {
-    LoadedPdf pdf;
-    pdf.path = name;
-    pdf.storage = std::move(storage);
-    pdf.bytes = bytes;
-    if (pdf.bytes.substr(0, 1024).find("%PDF-") == std::string_view::npos)
-        throw PdfError(name + ": not a PDF file");
-    pdf.qpdf = std::make_unique<QPDF>();
-    pdf.qpdf->setSuppressWarnings(true);
-    pdf.qpdf->setAttemptRecovery(false);
+std::unique_ptr<QPDF> LoadRevision(const std::string& name, std::string_view bytes, const std::string& password) {
+    auto q = std::make_unique<QPDF>();
+    q->setSuppressWarnings(true);
+    q->setAttemptRecovery(false);
     try {
-        pdf.qpdf->processMemoryFile(name.c_str(), pdf.bytes.data(), pdf.bytes.size(),
-                                    password.empty() ? nullptr : password.c_str());
-        // Reading every object finds damage that lies beyond the cross-reference
-        // table (a wrong offset, a broken object) before anything relies on it.
-        pdf.qpdf->getAllObjects();
+        q->processMemoryFile(name.c_str(), bytes.data(), bytes.size(), password.empty() ? nullptr : password.c_str());
         // A trailer that names no catalog (an update whose trailer lost /Root
         // or /Prev) is found here rather than by whatever asks for it first.
-        pdf.qpdf->getRoot();
+        q->getRoot();
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
             throw PdfError(name + ": the file is protected" +
@@ -62,9 +52,28 @@ LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> stora
     } catch (const std::exception& e) {
         throw PdfError(name + ": not a readable PDF (" + std::string(e.what()) + ")");
     }
-    if (pdf.qpdf->anyWarnings())
+    if (q->anyWarnings())
         throw PdfError(name + ": damaged; qpdf could read it only by repairing it (" +
-                       pdf.qpdf->getWarnings().front().getMessageDetail() + ")");
+                       q->getWarnings().front().getMessageDetail() + ")");
+    return q;
+}
+
+LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> storage, std::string_view bytes,
+                      const std::string& password) {
+    LoadedPdf pdf;
+    pdf.path = name;
+    pdf.storage = std::move(storage);
+    pdf.bytes = bytes;
+    if (pdf.bytes.substr(0, 1024).find("%PDF-") == std::string_view::npos)
+        throw PdfError(name + ": not a PDF file");
+    pdf.password = password;
+    pdf.qpdf = LoadRevision(name, bytes, password);
+    // The page tree as the file lists it, before qpdf mends it in memory.
+    try {
+        pdf.pageTreeProblem = ListPages(pdf.qpdf->getRoot().getKey("/Pages")).problem;
+    } catch (const std::exception& e) {
+        throw PdfError(name + ": damaged; its page tree cannot be read (" + std::string(e.what()) + ")");
+    }
     // The page tree too is read on first use, and every command uses it: a
     // file without one is refused here rather than failing later with qpdf's
     // own exception. qpdf keeps the pages it found, so later calls do not read

@@ -18,6 +18,10 @@ struct LoadedPdf {
     std::shared_ptr<const void> storage;  // keeps `bytes` alive (a mapping or a string)
     std::string_view bytes;               // the file, unchanged
     std::unique_ptr<QPDF> qpdf;
+    std::string password;                 // as the user gave it (owner or user)
+    // Why readers may show the pages differently (a page listed twice in the
+    // page tree, which qpdf mends in memory only); empty when nothing.
+    std::string pageTreeProblem;
 };
 
 // Throws PdfError naming the problem: unreadable, not a PDF, damaged (needs
@@ -27,6 +31,10 @@ LoadedPdf LoadPdf(const std::string& path, const std::string& password);
 // keeps alive (a revision cut from a loaded file shares its mapping).
 LoadedPdf LoadPdfView(const std::string& name, std::shared_ptr<const void> storage, std::string_view bytes,
                       const std::string& password);
+// An earlier revision, `bytes` cut from a loaded file: its cross-reference
+// chain and trailer read, its objects read when asked. Throws PdfError as
+// LoadPdf does.
+std::unique_ptr<QPDF> LoadRevision(const std::string& name, std::string_view bytes, const std::string& password);
 LoadedPdf LoadPdfBytes(const std::string& name, std::string bytes, const std::string& password);
 
 }  // namespace penvane

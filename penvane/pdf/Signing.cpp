@@ -16,6 +16,7 @@
 #include "ByteRange.h"
 #include "IncrementalUpdate.h"
 #include "PdfError.h"
+#include "ReaderAgreement.h"
 #include "SigningRefusals.h"
 #include "TextEncoding.h"
 
@@ -335,6 +336,9 @@ SignResult SignPdf(const SignOptions& options, SignatureHandler& handler, double
         throw PdfError("the output must be another file than the input " + options.input);
     if (!options.replaceOutput) RefuseExistingOutput(options.output);
     LoadedPdf pdf = LoadPdf(options.input, options.password);
+    // A file that readers show differently cannot be signed for what it
+    // shows; refused before anyone writes a signature.
+    CheckReadersAgree(pdf);
     SigningPlan plan = PlanSigning(pdf, options);
     SignRequest request = plan.request;
     request.strokes = options.strokes;

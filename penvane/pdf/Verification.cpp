@@ -6,9 +6,12 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include "CmsIntegrity.h"
 #include "LaterRevisions.h"
 #include "PdfError.h"
+#include "ReaderAgreement.h"
 #include "TextEncoding.h"
+#include "UpdateChain.h"
 
 namespace penvane {
 namespace {
@@ -46,41 +49,62 @@ void Describe(QPDFObjectHandle dict, SignatureReport* r) {
     if (ReadRange(dict.getKey("/ByteRange"), &range)) r->range = range;
 }
 
-// Where the object lies in the file: its own offset, or for an object in an
-// object stream the stream's (`inStream` then). -1 when the table has none.
-long long ObjectOffset(const std::map<QPDFObjGen, QPDFXRefEntry>& xref, int object, bool* inStream) {
-    *inStream = false;
-    auto entry = xref.lower_bound(QPDFObjGen(object, 0));
-    if (entry == xref.end() || entry->first.getObj() != object) return -1;
-    if (entry->second.getType() == 1) return entry->second.getOffset();
-    if (entry->second.getType() != 2) return -1;
-    *inStream = true;
-    bool nested = false;
-    return ObjectOffset(xref, entry->second.getObjStreamNumber(), &nested);
+const std::set<std::string> kCmsFormats = {"/adbe.pkcs7.detached", "/ETSI.CAdES.detached", "/adbe.pkcs7.sha1",
+                                           "/ETSI.RFC3161"};
+
+// Another handler's signature: its integrity where its format allows a
+// check. Empty when it holds (or nothing could be checked), else why not.
+std::string CheckOtherHandler(std::string_view file, const ByteRange& range, const std::string& contents,
+                              const std::string& subFilter, std::string* integrity) {
+    if (!kCmsFormats.count(subFilter)) {
+        *integrity = "integrity not checked (its format is not one this tool reads), signer not judged";
+        return std::string();
+    }
+    CmsIntegrity c = CheckCmsIntegrity(file, range, contents, subFilter.substr(1));
+    if (c.result == CmsIntegrity::IntegrityChecked) {
+        *integrity = "integrity checked, signer not judged";
+        return std::string();
+    }
+    *integrity = "not valid: " + c.problem;
+    return "its signature is not valid (" + c.problem + ")";
 }
 
-// Another handler's signature added after one of ours is not checked here,
-// and its widget can show anything: it passes as "only a signature" when its
-// /ByteRange at least has a signature's shape over its own revision.
-void NoteUncoveredLaterSignatures(LoadedPdf& pdf, const std::map<QPDFObjGen, QPDFXRefEntry>& xref, VerifyReport* report) {
-    for (SignatureReport& r : report->signatures) {
-        if (!r.ours || !r.valid || !r.changes || !r.range) continue;
-        const long long end = RangeEnd(*r.range);
-        for (const SignatureReport& s : report->signatures) {
-            if (s.ours || s.dictObject == 0) continue;
-            bool inStream = false;
-            const long long offset = ObjectOffset(xref, s.dictObject, &inStream);
-            if (offset >= 0 && offset < end) continue;  // inside our signed revision
-            Coverage c;
-            c.problem = inStream ? "the signature dictionary is inside an object stream"
-                                 : "/ByteRange is missing or not four integers";
-            if (s.range && !inStream) c = CheckCoverage(pdf.bytes, *s.range, offset);
-            if (!c.ok)
-                r.changes->NoteOther("signature that covers nothing",
-                                     "object " + std::to_string(s.dictObject) + ": a signature dictionary of another handler" +
-                                         " added later does not cover its revision (" + c.problem + ")");
-        }
+// Whether a signature dictionary added by a later update counts as a
+// signature: its /ByteRange covers exactly the revision that update makes,
+// with the gap on its own /Contents, and another handler's, in a CMS format,
+// holds its integrity.
+std::string CheckLaterSignature(std::string_view bytes, long long revisionEnd, const XRef& xref, QPDFObjGen og,
+                                QPDFObjectHandle dict, std::string* integrity) {
+    ByteRange range{};
+    if (!ReadRange(dict.getKey("/ByteRange"), &range))
+        return "its signature does not cover its revision (/ByteRange is missing or not four integers)";
+    auto entry = xref.find(og);
+    if (entry == xref.end() || entry->second.getType() != 1)
+        return "its signature dictionary is inside an object stream";
+    if (RangeEnd(range) != revisionEnd)
+        return "its signature does not cover its revision (its signed bytes end at " + std::to_string(RangeEnd(range)) +
+               ", its revision at " + std::to_string(revisionEnd) + ")";
+    std::string_view revision = bytes.substr(0, static_cast<size_t>(revisionEnd));
+    Coverage c = CheckCoverage(revision, range, entry->second.getOffset());
+    if (!c.ok) return "its signature does not cover its revision (" + c.problem + ")";
+    QPDFObjectHandle filter = dict.getKey("/Filter"), sub = dict.getKey("/SubFilter");
+    if (filter.isNameAndEquals(kOurFilter)) {
+        *integrity = "this handler's signature, verified on its own";
+        return std::string();
     }
+    const std::string subFilter = sub.isName() ? sub.getName() : "";
+    // A signature whose integrity nothing here can check proves nothing
+    // about what its widget shows: it counts as no signature.
+    if (!kCmsFormats.count(subFilter))
+        return "its signature's format (" + (subFilter.empty() ? std::string("no /SubFilter") : subFilter) +
+               ") cannot be checked here";
+    return CheckOtherHandler(revision, range, c.contents, subFilter, integrity);
+}
+
+void RefuseRepairs(QPDF& q, const std::string& path) {
+    if (q.anyWarnings())
+        throw PdfError(path + ": damaged; qpdf could read it only by repairing it (" +
+                       q.getWarnings().front().getMessageDetail() + ")");
 }
 
 }  // namespace
@@ -114,7 +138,7 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
         if (!(type.isNameAndEquals("/Sig") || (obj.hasKey("/ByteRange") && obj.hasKey("/Contents")))) continue;
         SignatureReport r;
         Describe(obj, &r);
-        r.problem = "no signature field holds this signature dictionary";
+        r.heldByNoField = true;
         found.push_back(r);
     }
     std::stable_sort(found.begin(), found.end(), [](const SignatureReport& a, const SignatureReport& b) {
@@ -130,20 +154,31 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
     return found;
 }
 
-VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
+namespace {
+
+VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
     QPDF& q = *pdf.qpdf;
+    // qpdf's mends of the page tree while loading were never refused; from
+    // here on, any warning is a repair of what this verification reads.
+    q.getWarnings();
+    CheckReadersAgree(pdf);
+    for (auto& object : q.getAllObjects()) object.isDictionary();
+    RefuseRepairs(q, pdf.path);
     VerifyReport report;
     report.path = pdf.path;
     report.fileSize = static_cast<long long>(pdf.bytes.size());
     report.signatures = FindSignatures(pdf);
-    std::map<QPDFObjGen, QPDFXRefEntry> xref = q.getXRefTable();
-    std::map<long long, std::shared_ptr<LoadedPdf>> revisions;  // by end offset
+    // What qpdf's form helper says of the form (a widget no field lists)
+    // is no repair of what was read.
+    q.getWarnings();
+    const XRef xref = q.getXRefTable();
 
+    // Coverage, then the handler.
+    std::vector<SignatureReport*> needChanges;
     for (SignatureReport& r : report.signatures) {
-        if (!r.ours) continue;
         if (!r.problem.empty()) continue;
         if (!r.range) {
-            r.problem = "/ByteRange is missing or not four integers";
+            if (r.ours) r.problem = "/ByteRange is missing or not four integers";
             continue;
         }
         QPDFObjectHandle dict = q.getObject(r.dictObject, r.dictGeneration);
@@ -166,38 +201,78 @@ VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
             r.problem = "the gap in /ByteRange is not this dictionary's /Contents";
             continue;
         }
-        const long long end = (*r.range)[2] + (*r.range)[3];
+        const long long end = RangeEnd(*r.range);
         r.coversWholeFile = c.wholeFile || OnlyWhitespace(pdf.bytes, end);
+        if (!r.ours) {
+            r.problem = CheckOtherHandler(pdf.bytes.substr(0, static_cast<size_t>(end)), *r.range, c.contents, r.subFilter,
+                                          &r.integrity);
+            continue;
+        }
         if (!handler) throw PdfError("no handler to validate a signature with");
-        std::string digest = Sha1OverRanges(pdf.bytes, *r.range);
-        r.answer = handler->Validate(c.contents, digest);
+        r.answer = handler->Validate(c.contents, Sha1OverRanges(pdf.bytes, *r.range));
         r.valid = r.answer->digest && IsValidDigestCode(*r.answer->digest);
         if (!r.valid) r.problem = "the handler does not find the signature valid for these bytes";
-        if (!r.coversWholeFile) {
-            // Revisions cut from the file at the ends of signed ranges and
-            // updates, loaded once for every signature that needs them.
-            auto load = [&](long long at) -> LoadedPdf& {
-                if (at == report.fileSize) return pdf;
-                auto& revision = revisions[at];
-                if (!revision)
-                    revision = std::make_shared<LoadedPdf>(
-                        LoadPdfView(pdf.path + " (revision ending at " + std::to_string(at) + ")", pdf.storage,
-                                    pdf.bytes.substr(0, static_cast<size_t>(at)), q.getTrimmedUserPassword()));
-                return *revision;
-            };
-            try {
-                r.changes = CompareRevisions(*load(end).qpdf, q);
-            } catch (const PdfError& e) {
-                // The signed range does not end a complete revision.
-                r.valid = false;
-                r.problem = "the signed range does not end a complete revision";
+        if (r.coversWholeFile) continue;
+        if (!EndsRevision(pdf.bytes, end)) {
+            r.valid = false;
+            r.problem = "the signed range does not end a complete revision";
+            continue;
+        }
+        needChanges.push_back(&r);
+    }
+
+    // The revisions after the earliest signed one, each compared once.
+    // A dictionary no field holds: a later update that took its field away
+    // is a change after signing; without one it was never a signature.
+    auto settleUnheld = [&] {
+        for (SignatureReport& r : report.signatures) {
+            if (!r.heldByNoField || !r.problem.empty()) continue;
+            if (r.valid && r.changes && r.ChangedAfterSigning()) continue;
+            r.valid = false;
+            r.problem = "no signature field holds this signature dictionary";
+        }
+    };
+    if (!needChanges.empty()) {
+        long long earliest = report.fileSize;
+        for (SignatureReport* r : needChanges) earliest = std::min(earliest, RangeEnd(*r->range));
+        const std::string_view bytes = pdf.bytes;
+        std::vector<UpdateVerdict> updates = CompareLaterUpdates(
+            pdf, earliest,
+            [bytes](long long revisionEnd, const XRef& x, QPDFObjGen og, QPDFObjectHandle dict, std::string* integrity) {
+                return CheckLaterSignature(bytes, revisionEnd, x, og, dict, integrity);
+            });
+        for (SignatureReport* r : needChanges) {
+            const long long end = RangeEnd(*r->range);
+            bool atRevision = end == earliest;
+            RevisionChanges changes;
+            for (const UpdateVerdict& u : updates) {
+                atRevision = atRevision || u.end == end;
+                if (u.start >= end) changes.Merge(u.changes);
+            }
+            if (!atRevision) {
+                r->valid = false;
+                r->problem = "the signed range does not end a complete revision";
                 continue;
             }
-            for (const std::string& problem : CheckLaterRevisions(pdf.bytes, end, load)) r.changes->NoteStructure(problem);
+            r->changes = changes;
         }
     }
-    NoteUncoveredLaterSignatures(pdf, xref, &report);
+    settleUnheld();
+    RefuseRepairs(q, pdf.path);
     return report;
+}
+
+}  // namespace
+
+VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler) {
+    try {
+        return Verify(pdf, handler);
+    } catch (const PdfError&) {
+        throw;
+    } catch (const std::exception& e) {
+        // qpdf's own errors come from deep inside a damaged object.
+        throw PdfError(pdf.path + ": damaged; " + e.what());
+    }
 }
 
 int VerifyReport::ExitCode() const {

@@ -28,6 +28,8 @@ struct SignatureReport {
     std::optional<ValidationAnswer> answer;                  // the handler's, when asked
     bool valid = false;           // ours: coverage holds and the handler found it valid
     std::string problem;          // why not valid
+    bool heldByNoField = false;   // no field of the current document holds the dictionary
+    std::string integrity;        // another handler's: what could be checked of it
     std::optional<RevisionChanges> changes;  // when later revisions exist
     bool ChangedAfterSigning() const { return changes && !changes->OnlySignatures(); }
 };
@@ -41,8 +43,14 @@ struct VerifyReport {
     int ExitCode() const;
 };
 
-// `handler` may be null only when the document has none of this handler's
-// signatures (the caller finds that out with FindSignatures first).
+// One verification, in one pass: the signatures are found, their coverage
+// checked and this handler's validated; then the revisions after the
+// earliest signed one are read once each, and each update is compared once
+// with the revision before it; each signature gets what the updates after
+// it changed. `handler` may be null only when the document has none of this
+// handler's signatures (the caller finds that out with FindSignatures
+// first). Throws PdfError for a file that cannot be judged: a revision that
+// cannot be read, a structure readers resolve differently.
 VerifyReport VerifyPdf(LoadedPdf& pdf, SignatureHandler* handler);
 
 // The signature dictionaries of the document, newest first, before any check.

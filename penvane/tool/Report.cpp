@@ -113,7 +113,11 @@ json FieldsJson(const std::string& path, const std::vector<SignatureField>& fiel
 }
 
 std::string Verdict(const SignatureReport& s) {
-    if (!s.ours) return "not this handler's signature (" + (s.filter.empty() ? std::string("no /Filter") : s.filter) + "); not checked";
+    if (!s.ours) {
+        std::string v = "not this handler's signature (" + (s.filter.empty() ? std::string("no /Filter") : s.filter) + ")";
+        if (!s.problem.empty()) return v + "; not valid: " + s.problem;
+        return v + "; " + (s.integrity.empty() ? std::string("not checked") : s.integrity);
+    }
     if (!s.valid) return "INVALID: " + s.problem;
     if (s.ChangedAfterSigning())
         return "valid for its revision, changed after signing: " + s.changes->Summary();
@@ -142,8 +146,13 @@ std::string VerifyText(const VerifyReport& report, const RenderChecks* checks) {
                    std::to_string(RangeEnd(r)) + " of " + std::to_string(report.fileSize) +
                    (s.coversWholeFile ? " (the whole file but the value)\n" : "\n");
         }
-        if (s.changes)
+        if (s.changes) {
             for (const std::string& d : s.changes->details) out += "     changed after: " + d + "\n";
+            for (const LaterSignature& l : s.changes->laterSignatures)
+                out += "     signed after: field " + Quoted(l.field) + " (" + (l.filter.empty() ? "no /Filter" : l.filter) +
+                       "; " + l.integrity + ") draws " +
+                       (l.page ? "on page " + std::to_string(l.page) + " at " + RectText(l.rect) : std::string("on no page")) + "\n";
+        }
         if (const RenderComparison* c = CheckOf(checks, static_cast<size_t>(n - 1))) out += RenderCheckText(*c);
     }
     if (report.signatures.empty()) out += "  no signatures\n";
@@ -171,6 +180,14 @@ json VerifyJson(const VerifyReport& report, const RenderChecks* checks) {
                                        {"structure", s.changes->structure},
                                        {"kinds", s.changes->kinds},
                                        {"details", s.changes->details}};
+        if (s.changes) {
+            json later = json::array();
+            for (const LaterSignature& l : s.changes->laterSignatures)
+                later.push_back(json{{"field", l.field}, {"page", l.page}, {"rect", l.rect}, {"object", l.dictObject},
+                                     {"filter", l.filter}, {"subFilter", l.subFilter}, {"integrity", l.integrity}});
+            j["laterRevisions"]["laterSignatures"] = later;
+        }
+        if (!s.ours && !s.integrity.empty()) j["integrity"] = s.integrity;
         if (s.answer) {
             json results = json::object();
             if (s.answer->digest) results["digest"] = *s.answer->digest;
