@@ -292,7 +292,7 @@ void NoteRenderedChanges(const RenderComparison& c, SignatureReport& s) {
     std::vector<std::string> changes = c.Findings(), widgets = c.WidgetFindings();
     if (changes.empty() && widgets.empty()) return;
     if (!s.changes) s.changes = RevisionChanges{};
-    for (const std::string& f : changes) s.changes->NoteOther("rendered page", f);
+    for (const std::string& f : changes) s.changes->Note("rendered page", f);
     // A later signature's appearance is that signature's business: named,
     // not counted as a change.
     for (const std::string& f : widgets) s.changes->details.push_back(f);

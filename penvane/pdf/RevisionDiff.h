@@ -40,7 +40,8 @@ struct RevisionChanges {
     // What kinds of change the findings are, each once, in the order found:
     // "form value", "widget appearance", "form field", "annotation", "page
     // content", "resources", "optional content state", "document actions",
-    // "document information", "catalog", "encryption", "file structure".
+    // "document information", "catalog", "encryption", "file structure";
+    // and "rendered page" when the drawings of both versions were compared.
     std::vector<std::string> kinds;
     std::vector<LaterSignature> laterSignatures;
     bool OnlySignatures() const { return !formValues && !annotations && !other && !structure; }
