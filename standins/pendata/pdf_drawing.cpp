@@ -1,5 +1,8 @@
 #include "pdf_drawing.h"
 
+#include "ink_outline.h"
+#include "ink_width.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -7,9 +10,7 @@
 namespace pendata {
 namespace {
 
-struct Vec {
-  double x, y;
-};
+using Vec = InkPoint;
 
 // Points closer than this (in points, at the scale the points alone would
 // be drawn) to the last one kept add nothing a reader can see at two decimals
@@ -18,6 +19,10 @@ constexpr double kMinSpacing = 1.0;
 
 // The largest magnitude written: the integer limit every PDF reader takes.
 constexpr double kMaxNumber = 2147483647;
+
+// The thinnest ink an outline draws, half width in points: a hairline that
+// every reader still shows, however lightly the pen touched.
+constexpr double kMinHalfWidth = 0.25;
 
 int NormalizeRotation(int degrees) {
   int r = ((degrees % 360) + 360) % 360;
@@ -76,19 +81,20 @@ Placement Place(const Bounds& ink, const PenRecord& r, const DrawingSettings& s,
 
 // One stroke: its start, then per Catmull-Rom segment two control points and
 // the end point, as cubic Bézier curves.
-struct Curve {
-  Vec start;
-  std::vector<Vec> segments; // c1, c2, end, c1, c2, end, ...
-};
+using Curve = InkPath;
 
 // The strokes as curves in pad units, for ink drawn at `scale` points a pad
 // unit. The Catmull-Rom construction commutes with scaling and moving, so the
-// curves are built once, measured, and then placed as a whole.
-std::vector<Curve> BuildCurves(const PenRecord& record, double scale) {
+// curves are built once, measured, and then placed as a whole. `kept`, when
+// given, receives per stroke the indices of the points the curve goes through.
+std::vector<Curve> BuildCurves(const PenRecord& record, double scale,
+                               std::vector<std::vector<size_t>>* kept = nullptr) {
   std::vector<Curve> curves;
   std::vector<Vec> p;
+  std::vector<size_t> index;
   for (const Stroke& st : record.strokes) {
     p.clear();
+    index.clear();
     for (size_t i = 0; i < st.points.size(); ++i) {
       Vec v{static_cast<double>(st.points[i].x), static_cast<double>(st.points[i].y)};
       bool last = i + 1 == st.points.size();
@@ -97,19 +103,10 @@ std::vector<Curve> BuildCurves(const PenRecord& record, double scale) {
         if (d < kMinSpacing && !(last && d > 0)) continue;
       }
       p.push_back(v);
+      index.push_back(i);
     }
-    Curve c{p[0], {}};
-    const size_t n = p.size();
-    for (size_t i = 0; i + 1 < n; ++i) {
-      const Vec& p0 = p[i == 0 ? 0 : i - 1];
-      const Vec& p1 = p[i];
-      const Vec& p2 = p[i + 1];
-      const Vec& p3 = p[std::min(i + 2, n - 1)];
-      c.segments.push_back({p1.x + (p2.x - p0.x) / 6, p1.y + (p2.y - p0.y) / 6});
-      c.segments.push_back({p2.x - (p3.x - p1.x) / 6, p2.y - (p3.y - p1.y) / 6});
-      c.segments.push_back(p2);
-    }
-    curves.push_back(std::move(c));
+    curves.push_back(SmoothPath(p));
+    if (kept) kept->push_back(index);
   }
   return curves;
 }
@@ -147,8 +144,8 @@ Bounds CurveBounds(const std::vector<Curve>& curves) {
   for (const Curve& c : curves) {
     Vec from = c.start;
     b.Add(from);
-    for (size_t i = 0; i + 2 < c.segments.size(); i += 3) {
-      const Vec &c1 = c.segments[i], &c2 = c.segments[i + 1], &to = c.segments[i + 2];
+    for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
+      const Vec &c1 = c.curves[i], &c2 = c.curves[i + 1], &to = c.curves[i + 2];
       b.Add(to);
       AddTurns(from.x, c1.x, c2.x, to.x, b.x0, b.x1);
       AddTurns(from.y, c1.y, c2.y, to.y, b.y0, b.y1);
@@ -185,23 +182,34 @@ public:
   void Curve(const Curve& c) {
     Point(c.start);
     out_ += "m\n";
-    if (c.segments.empty()) { // a dot: a zero-length line with round caps
+    if (c.curves.empty()) { // a dot: a zero-length line with round caps
       Point(c.start);
       out_ += "l\n";
       return;
     }
-    for (size_t i = 0; i + 2 < c.segments.size(); i += 3) {
-      Point(c.segments[i]);
-      Point(c.segments[i + 1]);
-      Point(c.segments[i + 2]);
-      out_ += "c\n";
-    }
+    Curves(c);
+  }
+
+  // A closed outline, for filling.
+  void Outline(const InkPath& c) {
+    Point(c.start);
+    out_ += "m\n";
+    Curves(c);
   }
 
   // False when a number could not be written.
   bool ok() const { return ok_; }
 
 private:
+  void Curves(const InkPath& c) {
+    for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
+      Point(c.curves[i]);
+      Point(c.curves[i + 1]);
+      Point(c.curves[i + 2]);
+      out_ += "c\n";
+    }
+  }
+
   // The placement left room for the curves' extremes, so the points go out as
   // they are: pulling a control point in would bend the curve.
   void Point(Vec pad) {
@@ -217,6 +225,120 @@ private:
   int rotation_;
   double w_, h_;
   bool ok_ = true;
+};
+
+// Extents of a box, 0 for an empty one.
+double Width(const Bounds& b) { return b.x1 > b.x0 ? b.x1 - b.x0 : 0; }
+double Height(const Bounds& b) { return b.y1 > b.y0 ? b.y1 - b.y0 : 0; }
+
+// The ink as filled outlines whose width follows the pen (ink_width.h): the
+// outlines themselves, not the centre line, are fitted into the box and
+// placed by X/Y, pen included, so no margin is kept beyond their own edge.
+class OutlinedInk {
+public:
+  OutlinedInk(const PenRecord& record, const DrawingSettings& s, int pen, double margin)
+      : record_(record), s_(s) {
+    // The same points as a constant pen would draw (the spacing decides).
+    const double pointScale = Place(PointBounds(record), record, s, margin).scale;
+    curves_ = BuildCurves(record, pointScale, &kept_);
+    const InkReference ref = MeasureInk(record);
+    double largest = 0;
+    for (size_t k = 0; k < curves_.size(); ++k) {
+      const std::vector<double> factor = WidthFactors(record.strokes[k], ref);
+      std::vector<double> r;
+      for (size_t i : kept_[k]) r.push_back(std::max(pen / 2.0 * factor[i], kMinHalfWidth));
+      for (double v : r) largest = std::max(largest, v);
+      radii_.push_back(std::move(r));
+    }
+    // A pen wider than the box: every width shrinks alike until the widest
+    // fits, and the ink collapses towards the box's centre.
+    const double room = std::min(s.width, s.height) / 2.0;
+    if (largest > room) {
+      for (auto& r : radii_)
+        for (double& v : r) v *= room / largest;
+      largest = room;
+    }
+    largestRadius_ = largest;
+  }
+
+  bool Write(std::string* out) {
+    const bool padScale = s_.justifyMode == 0 || s_.justifyMode == 1;
+    Bounds centre = CurveBounds(curves_);
+    Bounds pad = centre;
+    pad.Add(Vec{0, 0});
+    pad.Add(Vec{static_cast<double>(record_.extentX), static_cast<double>(record_.extentY)});
+    const Bounds& fitted = padScale ? pad : centre;
+    // Outline extents grow with the scale as the centre's do, plus the pen:
+    // E(scale) = scale * A + B nearly. Start with the widest pen all round
+    // and correct B from the outlines built, until the scale settles.
+    const double ax = Width(fitted), ay = Height(fitted);
+    auto fit = [&](double bx, double by) {
+      double scale = HUGE_VAL;
+      if (ax > 0) scale = std::min(scale, (s_.width - bx) / ax);
+      if (ay > 0) scale = std::min(scale, (s_.height - by) / ay);
+      return std::isfinite(scale) ? std::max(scale, 0.0) : 0.0;
+    };
+    double scale = fit(2 * largestRadius_, 2 * largestRadius_);
+    Bounds ink;
+    for (int round = 0;; ++round) {
+      ink = Build(scale);
+      const Bounds measured = padScale ? WithPad(ink, scale) : ink;
+      const double next = fit(Width(measured) - scale * ax, Height(measured) - scale * ay);
+      const bool fits = Width(measured) <= s_.width + 1e-9 && Height(measured) <= s_.height + 1e-9;
+      if (fits && (next - scale <= 1e-9 * scale || round >= 4)) break;
+      if (round >= 40) return false; // not seen for any input; refuse rather than spill
+      // Past a few rounds only shrink, so that the loop ends with the ink inside.
+      scale = round < 4 ? next : std::min(next, scale * 0.999);
+    }
+    const Bounds region = s_.justifyMode == 0 ? WithPad(ink, scale) : ink;
+
+    Placement pl;
+    pl.scale = 1; // the outlines are built at their scale already
+    pl.boxHeight = s_.height;
+    pl.regionX = region.x0;
+    pl.regionY = region.y0;
+    const double jx = std::clamp(s_.justifyX, 0, 100) / 100.0;
+    const double jy = std::clamp(s_.justifyY, 0, 100) / 100.0;
+    pl.left = std::max(0.0, s_.width - Width(region)) * jx;
+    pl.top = std::max(0.0, s_.height - Height(region)) * jy;
+
+    out->reserve(paths_.size() * 48 + record_.PointCount() * 80 + 32);
+    *out += "q\n0 g\n";
+    PathWriter path(*out, pl, NormalizeRotation(s_.rotation), s_.width, s_.height);
+    for (const InkPath& p : paths_) path.Outline(p);
+    *out += "f\nQ\n";
+    return path.ok();
+  }
+
+private:
+  // The outlines at `scale` points a pad unit (pad orientation, y down), and
+  // the box they span.
+  Bounds Build(double scale) {
+    paths_.clear();
+    InkPath scaled;
+    for (size_t k = 0; k < curves_.size(); ++k) {
+      scaled.start = {curves_[k].start.x * scale, curves_[k].start.y * scale};
+      scaled.curves.clear();
+      for (const Vec& v : curves_[k].curves) scaled.curves.push_back({v.x * scale, v.y * scale});
+      OutlineStroke(scaled, radii_[k], &paths_);
+    }
+    return CurveBounds(paths_);
+  }
+
+  // The outlines' box with the pad's at `scale`.
+  Bounds WithPad(Bounds b, double scale) const {
+    b.Add(Vec{0, 0});
+    b.Add(Vec{scale * record_.extentX, scale * record_.extentY});
+    return b;
+  }
+
+  const PenRecord& record_;
+  const DrawingSettings& s_;
+  std::vector<Curve> curves_;
+  std::vector<std::vector<size_t>> kept_;
+  std::vector<std::vector<double>> radii_;
+  double largestRadius_ = 0;
+  std::vector<InkPath> paths_;
 };
 
 } // namespace
@@ -247,6 +369,12 @@ bool DrawInk(const PenRecord& record, const DrawingSettings& s, std::string* out
 
   const int pen = std::max(s.penWidth, 1);
   const double margin = std::min({pen / 2.0, s.width / 2.0, s.height / 2.0});
+  if (s.pressureInk && HasPressure(record)) {
+    OutlinedInk ink(record, s, pen, margin);
+    const bool ok = ink.Write(out);
+    if (!ok) out->clear();
+    return ok;
+  }
   // The points decide which of them are close enough to drop; the curves
   // through the rest then decide the placement, their bulge past the points
   // included, so the ink fits the box without bending any curve.
