@@ -25,6 +25,8 @@ constexpr double kMaxJointTurn = 0.05; // radians
 // scallops between them are then 5% of a radius deep at most.
 constexpr double kDiscSpacing = 0.6;
 constexpr int kMaxDiscsPerSegment = 64;
+// A tightly bent segment is halved at most this often (into 16 pieces).
+constexpr int kMaxSplits = 4;
 
 InkPoint Add(InkPoint a, InkPoint b) { return {a.x + b.x, a.y + b.y}; }
 InkPoint Sub(InkPoint a, InkPoint b) { return {a.x - b.x, a.y - b.y}; }
@@ -71,16 +73,8 @@ struct Segment {
   bool gentle;
 };
 
-Segment Measure(const InkPath& centre, const std::vector<double>& radius, size_t i) {
-  Segment s;
-  s.a = i == 0 ? centre.start : centre.curves[3 * i - 1];
-  s.c1 = centre.curves[3 * i];
-  s.c2 = centre.curves[3 * i + 1];
-  s.b = centre.curves[3 * i + 2];
-  s.ra = radius[i];
-  s.rb = radius[i + 1];
-  s.curvature = 0;
-  s.gentle = false;
+Segment Measure(InkPoint a, InkPoint c1, InkPoint c2, InkPoint b, double ra, double rb) {
+  Segment s{a, c1, c2, b, ra, rb, {0, 0}, {0, 0}, 0, false};
   const InkPoint chord = Sub(s.b, s.a);
   const double length = Length(chord);
   if (!Direction({Sub(s.c1, s.a), Sub(s.c2, s.a), chord}, &s.ta) ||
@@ -94,6 +88,24 @@ Segment Measure(const InkPath& centre, const std::vector<double>& radius, size_t
   s.gentle = length > 1e-9 && Dot(s.ta, chord) > 0 && Dot(s.tb, chord) > 0 &&
              std::abs(turn) <= kMaxTurn && r * std::abs(turn) <= kMaxRadiusCurvature * length;
   return s;
+}
+
+// Adds the segment from a to b, halved (de Casteljau) where it bends too
+// tightly as a whole, so that only the tight part of a long stroke becomes
+// discs: a sharp turn at the end of a long, straight segment is common.
+void AddSegment(InkPoint a, InkPoint c1, InkPoint c2, InkPoint b, double ra, double rb, int depth,
+                std::vector<Segment>& segs) {
+  const Segment s = Measure(a, c1, c2, b, ra, rb);
+  if (s.gentle || depth >= kMaxSplits || Length(Sub(b, a)) <= std::min(ra, rb)) {
+    segs.push_back(s);
+    return;
+  }
+  const InkPoint ab = Mul(Add(a, c1), 0.5), bc = Mul(Add(c1, c2), 0.5), cd = Mul(Add(c2, b), 0.5);
+  const InkPoint abc = Mul(Add(ab, bc), 0.5), bcd = Mul(Add(bc, cd), 0.5);
+  const InkPoint mid = Mul(Add(abc, bcd), 0.5);
+  const double rm = (ra + rb) / 2;
+  AddSegment(a, ab, abc, mid, ra, rm, depth + 1, segs);
+  AddSegment(mid, bcd, cd, b, rm, rb, depth + 1, segs);
 }
 
 // The side of a gentle segment at `side` (+1 left, -1 right) of the centre,
@@ -187,16 +199,19 @@ void OutlineStroke(const InkPath& centre, const std::vector<double>& radius,
   }
   std::vector<Segment> segs;
   segs.reserve(count);
-  for (size_t i = 0; i < count; ++i) segs.push_back(Measure(centre, radius, i));
+  for (size_t i = 0; i < count; ++i)
+    AddSegment(i == 0 ? centre.start : centre.curves[3 * i - 1], centre.curves[3 * i],
+               centre.curves[3 * i + 1], centre.curves[3 * i + 2], radius[i], radius[i + 1], 0, segs);
 
   auto smoothJoint = [&](size_t i) { // between segments i and i + 1, both gentle
     return Dot(segs[i].tb, segs[i + 1].ta) >= std::cos(kMaxJointTurn);
   };
+  const size_t pieces = segs.size();
   size_t i = 0;
-  while (i < count) {
+  while (i < pieces) {
     if (segs[i].gentle) {
       size_t last = i;
-      while (last + 1 < count && segs[last + 1].gentle && smoothJoint(last)) ++last;
+      while (last + 1 < pieces && segs[last + 1].gentle && smoothJoint(last)) ++last;
       out->push_back(Outline(segs, i, last));
       i = last + 1;
       continue;
@@ -210,7 +225,7 @@ void OutlineStroke(const InkPath& centre, const std::vector<double>& radius,
     int n = step > 0 ? static_cast<int>(std::ceil(arc / step)) : 1;
     n = std::clamp(n, 1, kMaxDiscsPerSegment);
     const int from = i == 0 ? 0 : 1;
-    const int to = i + 1 < count && segs[i + 1].gentle ? n - 1 : n;
+    const int to = i + 1 < pieces && segs[i + 1].gentle ? n - 1 : n;
     for (int k = from; k <= to; ++k) {
       const double t = static_cast<double>(k) / n;
       out->push_back(Disc(Bezier(s.a, s.c1, s.c2, s.b, t), s.ra + (s.rb - s.ra) * t));

@@ -300,12 +300,12 @@ TEST(PdfDrawing, PressureInkStaysInsideTheBoxAndIsPlacedByItsOutline) {
   std::mt19937 rng(22);
   auto below = [&](uint32_t n) { return static_cast<int>(rng() % n); };
   const std::regex compact(R"(-?(0|[1-9][0-9]*)?(\.[0-9][0-9]?)?)");
-  for (int i = 0; i < 400; ++i) {
+  for (int i = 0; i < 200; ++i) {
     PenRecord r{2000, 800, {}};
     for (int s = below(3); s >= 0; --s) {
       Stroke st{true, below(4) != 0, {}};
       uint32_t t = 0;
-      for (int k = 2 + below(30); k > 0; --k) {
+      for (int k = 2 + below(14); k > 0; --k) {
         const int x = below(4) == 0 ? (below(2) ? 2000 : 0) : below(2001);
         const int y = below(4) == 0 ? (below(2) ? 800 : 0) : below(801);
         t += static_cast<uint32_t>(below(3)) * 5; // at times no time passes
@@ -330,7 +330,7 @@ TEST(PdfDrawing, PressureInkStaysInsideTheBoxAndIsPlacedByItsOutline) {
     for (const std::vector<Pt>& path : d.paths) {
       std::vector<Pt> seen;
       for (Pt p : path) seen.push_back(testing::Seen(p, rotation, W, H));
-      testing::AddCurve(seen, ink);
+      testing::AddCurve(seen, ink, 32); // short curves: 32 steps find their extremes to 0.001
     }
     for (const std::string& n : d.numbers) ASSERT_TRUE(std::regex_match(n, compact)) << n;
     EXPECT_GE(ink.x0, -0.02);
@@ -340,9 +340,18 @@ TEST(PdfDrawing, PressureInkStaysInsideTheBoxAndIsPlacedByItsOutline) {
     if (mode == 0) continue;
     EXPECT_NEAR(ink.x0, (W - (ink.x1 - ink.x0)) * jx / 100.0, 0.05);
     EXPECT_NEAR(H - ink.y1, (H - (ink.y1 - ink.y0)) * jy / 100.0, 0.05);
-    if (mode == 5)
+    // Fitted, unless the pen is as wide as the box or the ink is one disc.
+    const Box pts = [&] {
+      Box b;
+      for (const Stroke& st : r.strokes)
+        for (const PenPoint& p : st.points) b.Add({double(p.x), double(p.y)});
+      return b;
+    }();
+    const bool oneDisc = pts.x0 == pts.x1 && pts.y0 == pts.y1;
+    if (mode == 5 && !oneDisc && 4 * pen < std::min(W, H)) {
       EXPECT_TRUE(std::abs(ink.x1 - ink.x0 - W) < 0.05 || std::abs(ink.y1 - ink.y0 - H) < 0.05)
           << ink.x1 - ink.x0 << " x " << ink.y1 - ink.y0;
+    }
   }
 }
 

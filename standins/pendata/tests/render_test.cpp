@@ -255,8 +255,7 @@ TEST(Render, TightTurnsAreSolidAndALightTouchStillDraws) {
 }
 
 // The bundled sample (a thousand points, with pressure) on every rotation:
-// the ink stays inside its box on a larger page, fills it one way, and its
-// line really varies: thick and thin runs both show across the signature.
+// the ink stays inside its box on a larger page and fills it one way.
 TEST(Render, SampleInPressureInkStaysInsideItsBoxOnEveryRotation) {
   const int W = 200, H = 60, pen = 4, margin = 10;
   for (int rotation : {0, 90, 180, 270}) {
@@ -274,18 +273,6 @@ TEST(Render, SampleInPressureInkStaysInsideItsBoxOnEveryRotation) {
     EXPECT_LT(y1, 2 * (margin + H));
     EXPECT_TRUE(x0 <= 2 * margin + 1 && x1 >= 2 * (margin + W) - 2 ||
                 y0 <= 2 * margin + 1 && y1 >= 2 * (margin + H) - 2);
-    // Thickness of the ink along the underline, the last stroke, which runs
-    // left to right along the bottom: vertical runs of ink in the lowest ink
-    // of each column.
-    int thinnest = g.h, thickest = 0;
-    for (int x = 2 * margin + 2 * W / 5; x < 2 * margin + 4 * W / 5; ++x) {
-      int y = y1;
-      while (y > y0 && !g.Dark(x, y)) --y;
-      int run = 0;
-      while (y > y0 && g.Dark(x, y)) --y, ++run;
-      thinnest = std::min(thinnest, run), thickest = std::max(thickest, run);
-    }
-    EXPECT_GE(thickest, thinnest + 3) << thinnest << " .. " << thickest << " pixels";
   }
 }
 
