@@ -6,8 +6,9 @@
 namespace pendata {
 namespace {
 
-constexpr double kPressurePower = 1.5;
-constexpr double kSpeedPower = -0.4;
+// Speed factor (1 + k) / (ratio + k): 1 at the usual speed, about 0.64 at
+// two and a half times it; cheaper than a power and as smooth.
+constexpr double kSpeedEase = 1.5;
 constexpr double kMinSpeedFactor = 0.6;
 constexpr double kMaxSpeedFactor = 1.25;
 
@@ -26,7 +27,8 @@ double Speed(const Stroke& s, size_t i) {
   const size_t b = std::min(i + 1, s.points.size() - 1);
   const PenPoint &p = s.points[a], &q = s.points[b];
   if (q.timeMs <= p.timeMs) return -1;
-  const double d = std::hypot(static_cast<double>(q.x) - p.x, static_cast<double>(q.y) - p.y);
+  const double dx = static_cast<double>(q.x) - p.x, dy = static_cast<double>(q.y) - p.y;
+  const double d = std::sqrt(dx * dx + dy * dy);
   return d / (static_cast<double>(q.timeMs) - p.timeMs);
 }
 
@@ -60,12 +62,13 @@ std::vector<double> WidthFactors(const Stroke& s, const InkReference& ref) {
   if (!s.hasPressure) return raw;
   const double pressureRef = std::max(ref.pressure, kMinReferencePressure);
   for (size_t i = 0; i < n; ++i) {
-    double f = std::pow(s.points[i].pressure / pressureRef, kPressurePower);
+    const double p = s.points[i].pressure / pressureRef;
+    double f = p * std::sqrt(p); // p to the power 1.5
     const double v = Speed(s, i);
     if (v >= 0 && ref.speed > 0) {
       // A pen at rest has no speed: the cap below keeps it from a blot.
-      const double ratio = std::max(v / ref.speed, 1e-3);
-      f *= std::clamp(std::pow(ratio, kSpeedPower), kMinSpeedFactor, kMaxSpeedFactor);
+      const double ratio = v / ref.speed;
+      f *= std::clamp((1 + kSpeedEase) / (ratio + kSpeedEase), kMinSpeedFactor, kMaxSpeedFactor);
     }
     raw[i] = f;
   }

@@ -6,10 +6,10 @@
 //  - pressure: the point's pressure over the median pressure of all points
 //    that have one (at least kMinReferencePressure), raised to the power 1.5
 //    (a firm press swells the line, a light touch thins it);
-//  - speed, when the stroke has time: the pen's speed at the point (over its
-//    two neighbours) over the median speed of all such points, raised to the
-//    power -0.3 and kept within 0.65 .. 1.5 (fast strokes thinner, a pause
-//    no blot);
+//  - speed, when the stroke has time: with v the pen's speed at the point
+//    (over its two neighbours) over the median speed of all such points,
+//    2.5 / (v + 1.5), kept within 0.6 .. 1.25 (fast strokes thinner, a
+//    pause no blot);
 //  - the product of the two, smoothed over five points (pressure sensors are
 //    noisy) and kept within kMinWidthFactor .. kMaxWidthFactor, so that no
 //    stroke vanishes where the pen barely touched.

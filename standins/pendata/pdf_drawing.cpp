@@ -24,6 +24,13 @@ constexpr double kMaxNumber = 2147483647;
 // every reader still shows, however lightly the pen touched.
 constexpr double kMinHalfWidth = 0.25;
 
+// The fit of outlines has settled when a further step would move their edge
+// by less than this, in points: the estimate from discs, which costs little,
+// to what two decimals show; the outlines themselves, to what no reader
+// shows (1/3600 inch), so that one build of them mostly does.
+constexpr double kSettled = 0.002;
+constexpr double kOutlineSettled = 0.02;
+
 int NormalizeRotation(int degrees) {
   int r = ((degrees % 360) + 360) % 360;
   return r % 90 == 0 ? r : 0;
@@ -112,26 +119,38 @@ std::vector<Curve> BuildCurves(const PenRecord& record, double scale,
 }
 
 // Where one coordinate of a cubic Bézier turns: the roots in (0, 1) of its
-// derivative, a t^2 + b t + c (divided by 3), evaluated on the curve.
-void AddTurns(double q0, double q1, double q2, double q3, double& lo, double& hi) {
+// derivative, a t^2 + b t + c (divided by 3). Their count, at most 2.
+int Turns(double q0, double q1, double q2, double q3, double* t) {
   const double a = -q0 + 3 * q1 - 3 * q2 + q3, b = 2 * (q0 - 2 * q1 + q2), c = q1 - q0;
-  double t[2];
+  double roots[2];
   int n = 0;
   if (std::abs(a) < 1e-12) {
-    if (std::abs(b) > 1e-12) t[n++] = -c / b;
+    if (std::abs(b) > 1e-12) roots[n++] = -c / b;
   } else {
     const double disc = b * b - 4 * a * c;
     if (disc >= 0) {
       const double root = std::sqrt(disc);
-      t[n++] = (-b + root) / (2 * a);
-      t[n++] = (-b - root) / (2 * a);
+      roots[n++] = (-b + root) / (2 * a);
+      roots[n++] = (-b - root) / (2 * a);
     }
   }
+  int inside = 0;
+  for (int i = 0; i < n; ++i)
+    if (roots[i] > 0 && roots[i] < 1) t[inside++] = roots[i];
+  return inside;
+}
+
+double BezierAt(double q0, double q1, double q2, double q3, double t) {
+  const double u = 1 - t;
+  return u * u * u * q0 + 3 * u * u * t * q1 + 3 * u * t * t * q2 + t * t * t * q3;
+}
+
+// The extremes of one coordinate of a cubic Bézier, added to lo .. hi.
+void AddTurns(double q0, double q1, double q2, double q3, double& lo, double& hi) {
+  double t[2];
+  const int n = Turns(q0, q1, q2, q3, t);
   for (int i = 0; i < n; ++i) {
-    if (!(t[i] > 0 && t[i] < 1)) continue;
-    const double u = 1 - t[i];
-    const double v = u * u * u * q0 + 3 * u * u * t[i] * q1 + 3 * u * t[i] * t[i] * q2 +
-                     t[i] * t[i] * t[i] * q3;
+    const double v = BezierAt(q0, q1, q2, q3, t[i]);
     lo = std::min(lo, v);
     hi = std::max(hi, v);
   }
@@ -147,8 +166,12 @@ Bounds CurveBounds(const std::vector<Curve>& curves) {
     for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
       const Vec &c1 = c.curves[i], &c2 = c.curves[i + 1], &to = c.curves[i + 2];
       b.Add(to);
-      AddTurns(from.x, c1.x, c2.x, to.x, b.x0, b.x1);
-      AddTurns(from.y, c1.y, c2.y, to.y, b.y0, b.y1);
+      // A curve stays within its control points: only one reaching past the
+      // box so far can have an extreme beyond it.
+      if (std::min(c1.x, c2.x) < b.x0 || std::max(c1.x, c2.x) > b.x1)
+        AddTurns(from.x, c1.x, c2.x, to.x, b.x0, b.x1);
+      if (std::min(c1.y, c2.y) < b.y0 || std::max(c1.y, c2.y) > b.y1)
+        AddTurns(from.y, c1.y, c2.y, to.y, b.y0, b.y1);
       from = to;
     }
   }
@@ -172,6 +195,34 @@ Vec Rotate(Vec v, int rotation, double w, double h) {
   case 270: return {v.y, w - v.x};
   default: return v;
   }
+}
+
+// The longest number written: a sign, ten digits, a point and two decimals.
+constexpr size_t kNumberChars = 14;
+
+// Writes v as AppendNumber does into the kNumberChars before `end`, and
+// answers where it starts; null when v is not written. Numbers are formatted
+// by hand, back to front: a drawing writes thousands of them.
+char* FormatNumber(double v, char* end) {
+  if (!(std::abs(v) <= kMaxNumber)) return nullptr; // NaN fails too
+  long long r = std::llround(v * 100);
+  const bool negative = r < 0;
+  if (negative) r = -r;
+  long long whole = r / 100, frac = r % 100;
+  char* p = end;
+  if (frac != 0) {
+    if (frac % 10) *--p = static_cast<char>('0' + frac % 10);
+    *--p = static_cast<char>('0' + frac / 10);
+    *--p = '.';
+  }
+  if (whole != 0 || frac == 0) {
+    do {
+      *--p = static_cast<char>('0' + whole % 10);
+      whole /= 10;
+    } while (whole != 0);
+  }
+  if (negative) *--p = '-';
+  return p;
 }
 
 class PathWriter {
@@ -214,10 +265,16 @@ private:
   // they are: pulling a control point in would bend the curve.
   void Point(Vec pad) {
     Vec v = Rotate(pl_.Map(pad), rotation_, w_, h_);
-    ok_ = AppendNumber(out_, v.x) && ok_;
-    out_ += ' ';
-    ok_ = AppendNumber(out_, v.y) && ok_;
-    out_ += ' ';
+    // "x y ", formatted back to front and appended at once.
+    char text[2 * kNumberChars + 2];
+    char* end = text + sizeof text;
+    *--end = ' ';
+    char* y = FormatNumber(v.y, end);
+    if (!y) y = end, ok_ = false;
+    *--y = ' ';
+    char* x = FormatNumber(v.x, y);
+    if (!x) x = y, ok_ = false;
+    out_.append(x, static_cast<size_t>(text + sizeof text - x));
   }
 
   std::string& out_;
@@ -278,14 +335,24 @@ public:
       if (ay > 0) scale = std::min(scale, (s_.height - by) / ay);
       return std::isfinite(scale) ? std::max(scale, 0.0) : 0.0;
     };
+    // A first scale from discs at the points alone (cheap, and close: it
+    // misses only where a curve bulges past its points), then outlines.
     double scale = fit(2 * largestRadius_, 2 * largestRadius_);
+    for (int round = 0; round < 8; ++round) {
+      const Bounds discs = Discs(scale);
+      const Bounds measured = padScale ? WithPad(discs, scale) : discs;
+      const double next = fit(Width(measured) - scale * ax, Height(measured) - scale * ay);
+      if (std::abs(next - scale) * std::max(ax, ay) < kSettled) break;
+      scale = next;
+    }
     Bounds ink;
     for (int round = 0;; ++round) {
       ink = Build(scale);
       const Bounds measured = padScale ? WithPad(ink, scale) : ink;
       const double next = fit(Width(measured) - scale * ax, Height(measured) - scale * ay);
       const bool fits = Width(measured) <= s_.width + 1e-9 && Height(measured) <= s_.height + 1e-9;
-      if (fits && (next - scale <= 1e-9 * scale || round >= 4)) break;
+      // Done when the ink fits and would grow by less than what two decimals show.
+      if (fits && (next - scale) * std::max(ax, ay) < kOutlineSettled) break;
       if (round >= 40) return false; // not seen for any input; refuse rather than spill
       // Past a few rounds only shrink, so that the loop ends with the ink inside.
       scale = round < 4 ? next : std::min(next, scale * 0.999);
@@ -325,6 +392,56 @@ private:
     return CurveBounds(paths_);
   }
 
+  // The box of discs along the centre curves at `scale`, each as wide as
+  // the pen where it lies: the outlines' box but for the small error of
+  // their side curves. Measured from where each curve turns, found once.
+  Bounds Discs(double scale) {
+    if (extremes_.empty()) FindExtremes();
+    Bounds b;
+    for (const Extreme& e : extremes_) {
+      const double v = e.value * scale;
+      if (e.axis == 0) {
+        b.x0 = std::min(b.x0, v - e.radius);
+        b.x1 = std::max(b.x1, v + e.radius);
+      } else {
+        b.y0 = std::min(b.y0, v - e.radius);
+        b.y1 = std::max(b.y1, v + e.radius);
+      }
+    }
+    return b;
+  }
+
+  // Per curve point and per point where a segment turns in x or y: its
+  // coordinate on that axis (pad units) and the pen's radius there.
+  struct Extreme {
+    int axis;
+    double value, radius;
+  };
+  void FindExtremes() {
+    for (size_t k = 0; k < curves_.size(); ++k) {
+      const Curve& c = curves_[k];
+      const std::vector<double>& r = radii_[k];
+      extremes_.push_back({0, c.start.x, r[0]});
+      extremes_.push_back({1, c.start.y, r[0]});
+      Vec from = c.start;
+      for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
+        const Vec &c1 = c.curves[i], &c2 = c.curves[i + 1], &to = c.curves[i + 2];
+        const double ra = r[i / 3], rb = r[i / 3 + 1];
+        extremes_.push_back({0, to.x, rb});
+        extremes_.push_back({1, to.y, rb});
+        double t[2];
+        for (int axis = 0; axis < 2; ++axis) {
+          const double q0 = axis ? from.y : from.x, q1 = axis ? c1.y : c1.x;
+          const double q2 = axis ? c2.y : c2.x, q3 = axis ? to.y : to.x;
+          const int n = Turns(q0, q1, q2, q3, t);
+          for (int j = 0; j < n; ++j)
+            extremes_.push_back({axis, BezierAt(q0, q1, q2, q3, t[j]), ra + (rb - ra) * t[j]});
+        }
+        from = to;
+      }
+    }
+  }
+
   // The outlines' box with the pad's at `scale`.
   Bounds WithPad(Bounds b, double scale) const {
     b.Add(Vec{0, 0});
@@ -338,25 +455,17 @@ private:
   std::vector<std::vector<size_t>> kept_;
   std::vector<std::vector<double>> radii_;
   double largestRadius_ = 0;
+  std::vector<Extreme> extremes_;
   std::vector<InkPath> paths_;
 };
 
 } // namespace
 
 bool AppendNumber(std::string& out, double v) {
-  if (!(std::abs(v) <= kMaxNumber)) return false; // NaN fails too
-  long long r = std::llround(v * 100);
-  if (r < 0) {
-    out += '-';
-    r = -r;
-  }
-  long long whole = r / 100, frac = r % 100;
-  if (whole != 0 || frac == 0) out += std::to_string(whole);
-  if (frac != 0) {
-    out += '.';
-    out += static_cast<char>('0' + frac / 10);
-    if (frac % 10) out += static_cast<char>('0' + frac % 10);
-  }
+  char digits[kNumberChars];
+  const char* start = FormatNumber(v, digits + kNumberChars);
+  if (!start) return false;
+  out.append(start, static_cast<size_t>(digits + kNumberChars - start));
   return true;
 }
 
