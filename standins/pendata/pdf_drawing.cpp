@@ -351,11 +351,13 @@ public:
       const Bounds measured = padScale ? WithPad(ink, scale) : ink;
       const double next = fit(Width(measured) - scale * ax, Height(measured) - scale * ay);
       const bool fits = Width(measured) <= s_.width + 1e-9 && Height(measured) <= s_.height + 1e-9;
-      // Done when the ink fits and would grow by less than what two decimals show.
-      if (fits && (next - scale) * std::max(ax, ay) < kOutlineSettled) break;
+      // Done when the ink fits and would grow by less than no reader shows,
+      // or fits at all after a few rounds.
+      if (fits && ((next - scale) * std::max(ax, ay) < kOutlineSettled || round >= 3)) break;
       if (round >= 40) return false; // not seen for any input; refuse rather than spill
-      // Past a few rounds only shrink, so that the loop ends with the ink inside.
-      scale = round < 4 ? next : std::min(next, scale * 0.999);
+      // Ink a hair too large: shrink, a little more each round, so that the
+      // loop ends with the ink inside.
+      scale = fits ? next : std::min(next, scale) * (1 - 0.0005 * (round + 1));
     }
     const Bounds region = s_.justifyMode == 0 ? WithPad(ink, scale) : ink;
 
