@@ -25,6 +25,10 @@ constexpr double kMaxJointTurn = 0.05; // radians
 // scallops between them are then 5% of a radius deep at most.
 constexpr double kDiscSpacing = 0.6;
 constexpr int kMaxDiscsPerSegment = 64;
+// Two side curves become one where it strays from them by at most this, in
+// the drawing's units (points; pixels on the pad): a twentieth of a point,
+// a tenth of a pixel at 144 dpi, is below what a reader shows.
+constexpr double kMergeTolerance = 0.05;
 // A tightly bent segment is halved at most this often (into 16 pieces).
 constexpr int kMaxSplits = 4;
 
@@ -133,6 +137,38 @@ void SideCurve(const Segment& s, InkPoint na, InkPoint nb, double side, InkPoint
   q[2] = Add(q[3], Mul(Sub(s.c2, s.b), kb));
 }
 
+struct Cubic {
+  InkPoint p[4];
+};
+
+// Appends consecutive side curves to `path`, two at a time as one where that
+// one stays within kMergeTolerance of both: the sides of a gentle run are
+// smooth, and half the curves halve the drawing's size and time. Two cubics
+// that are the halves of one have its end tangents at twice their length.
+void AppendMerged(const std::vector<Cubic>& side, InkPath& path) {
+  size_t i = 0;
+  while (i < side.size()) {
+    if (i + 1 < side.size()) {
+      const Cubic &a = side[i], &b = side[i + 1];
+      const InkPoint c1 = Add(a.p[0], Mul(Sub(a.p[1], a.p[0]), 2));
+      const InkPoint c2 = Add(b.p[3], Mul(Sub(b.p[2], b.p[3]), 2));
+      // Where the halves meet, and a quarter of the way along each.
+      bool close = Length(Sub(Bezier(a.p[0], c1, c2, b.p[3], 0.5), a.p[3])) <= kMergeTolerance;
+      close = close && Length(Sub(Bezier(a.p[0], c1, c2, b.p[3], 0.25),
+                                  Bezier(a.p[0], a.p[1], a.p[2], a.p[3], 0.5))) <= kMergeTolerance;
+      close = close && Length(Sub(Bezier(a.p[0], c1, c2, b.p[3], 0.75),
+                                  Bezier(b.p[0], b.p[1], b.p[2], b.p[3], 0.5))) <= kMergeTolerance;
+      if (close) {
+        path.curves.insert(path.curves.end(), {c1, c2, b.p[3]});
+        i += 2;
+        continue;
+      }
+    }
+    path.curves.insert(path.curves.end(), {side[i].p[1], side[i].p[2], side[i].p[3]});
+    ++i;
+  }
+}
+
 // One closed outline along the gentle segments [first, last].
 InkPath Outline(const std::vector<Segment>& segs, size_t first, size_t last) {
   // The normal at each on-curve point of the run; at a joint, between the
@@ -147,21 +183,27 @@ InkPath Outline(const std::vector<Segment>& segs, size_t first, size_t last) {
   normal.push_back(Normal(segs[last].tb));
 
   InkPath path;
-  InkPoint q[4];
+  std::vector<Cubic> side;
   for (size_t i = first; i <= last; ++i) {
-    SideCurve(segs[i], normal[i - first], normal[i - first + 1], +1, q);
-    if (i == first) path.start = q[0];
-    path.curves.insert(path.curves.end(), {q[1], q[2], q[3]});
+    Cubic q;
+    SideCurve(segs[i], normal[i - first], normal[i - first + 1], +1, q.p);
+    side.push_back(q);
   }
+  path.start = side.front().p[0];
+  AppendMerged(side, path);
   // Round cap at the end: from the left side round the front to the right.
   const Segment& end = segs[last];
   const InkPoint nEnd = normal.back();
   QuarterArc(path, end.b, end.rb, nEnd, end.tb);
   QuarterArc(path, end.b, end.rb, end.tb, Mul(nEnd, -1));
+  side.clear();
   for (size_t i = last + 1; i-- > first;) {
-    SideCurve(segs[i], normal[i - first], normal[i - first + 1], -1, q);
-    path.curves.insert(path.curves.end(), {q[2], q[1], q[0]});
+    Cubic q, back;
+    SideCurve(segs[i], normal[i - first], normal[i - first + 1], -1, q.p);
+    back.p[0] = q.p[3], back.p[1] = q.p[2], back.p[2] = q.p[1], back.p[3] = q.p[0];
+    side.push_back(back);
   }
+  AppendMerged(side, path);
   const Segment& start = segs[first];
   const InkPoint nStart = normal.front();
   const InkPoint back = Mul(start.ta, -1);
