@@ -205,7 +205,13 @@ constexpr size_t kNumberChars = 14;
 // by hand, back to front: a drawing writes thousands of them.
 char* FormatNumber(double v, char* end) {
   if (!(std::abs(v) <= kMaxNumber)) return nullptr; // NaN fails too
-  long long r = std::llround(v * 100);
+  // Rounded half away from zero, as llround does, without the library call:
+  // a whole part and its exact remainder.
+  const double x = v * 100;
+  long long r = static_cast<long long>(x);
+  const double rest = x - static_cast<double>(r);
+  if (rest >= 0.5) ++r;
+  else if (rest <= -0.5) --r;
   const bool negative = r < 0;
   if (negative) r = -r;
   long long whole = r / 100, frac = r % 100;
