@@ -1,5 +1,8 @@
 #include "pdf_drawing.h"
 
+#include "ink_outline.h"
+#include "ink_width.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -7,9 +10,7 @@
 namespace pendata {
 namespace {
 
-struct Vec {
-  double x, y;
-};
+using Vec = InkPoint;
 
 // Points closer than this (in points, at the scale the points alone would
 // be drawn) to the last one kept add nothing a reader can see at two decimals
@@ -18,6 +19,17 @@ constexpr double kMinSpacing = 1.0;
 
 // The largest magnitude written: the integer limit every PDF reader takes.
 constexpr double kMaxNumber = 2147483647;
+
+// The thinnest ink an outline draws, half width in points: a hairline that
+// every reader still shows, however lightly the pen touched.
+constexpr double kMinHalfWidth = 0.25;
+
+// The fit of outlines has settled when a further step would move their edge
+// by less than this, in points: the estimate from discs, which costs little,
+// to what two decimals show; the outlines themselves, to what no reader
+// shows (1/3600 inch), so that one build of them mostly does.
+constexpr double kSettled = 0.002;
+constexpr double kOutlineSettled = 0.02;
 
 int NormalizeRotation(int degrees) {
   int r = ((degrees % 360) + 360) % 360;
@@ -76,19 +88,20 @@ Placement Place(const Bounds& ink, const PenRecord& r, const DrawingSettings& s,
 
 // One stroke: its start, then per Catmull-Rom segment two control points and
 // the end point, as cubic Bézier curves.
-struct Curve {
-  Vec start;
-  std::vector<Vec> segments; // c1, c2, end, c1, c2, end, ...
-};
+using Curve = InkPath;
 
 // The strokes as curves in pad units, for ink drawn at `scale` points a pad
 // unit. The Catmull-Rom construction commutes with scaling and moving, so the
-// curves are built once, measured, and then placed as a whole.
-std::vector<Curve> BuildCurves(const PenRecord& record, double scale) {
+// curves are built once, measured, and then placed as a whole. `kept`, when
+// given, receives per stroke the indices of the points the curve goes through.
+std::vector<Curve> BuildCurves(const PenRecord& record, double scale,
+                               std::vector<std::vector<size_t>>* kept = nullptr) {
   std::vector<Curve> curves;
   std::vector<Vec> p;
+  std::vector<size_t> index;
   for (const Stroke& st : record.strokes) {
     p.clear();
+    index.clear();
     for (size_t i = 0; i < st.points.size(); ++i) {
       Vec v{static_cast<double>(st.points[i].x), static_cast<double>(st.points[i].y)};
       bool last = i + 1 == st.points.size();
@@ -97,44 +110,47 @@ std::vector<Curve> BuildCurves(const PenRecord& record, double scale) {
         if (d < kMinSpacing && !(last && d > 0)) continue;
       }
       p.push_back(v);
+      index.push_back(i);
     }
-    Curve c{p[0], {}};
-    const size_t n = p.size();
-    for (size_t i = 0; i + 1 < n; ++i) {
-      const Vec& p0 = p[i == 0 ? 0 : i - 1];
-      const Vec& p1 = p[i];
-      const Vec& p2 = p[i + 1];
-      const Vec& p3 = p[std::min(i + 2, n - 1)];
-      c.segments.push_back({p1.x + (p2.x - p0.x) / 6, p1.y + (p2.y - p0.y) / 6});
-      c.segments.push_back({p2.x - (p3.x - p1.x) / 6, p2.y - (p3.y - p1.y) / 6});
-      c.segments.push_back(p2);
-    }
-    curves.push_back(std::move(c));
+    curves.push_back(SmoothPath(p));
+    if (kept) kept->push_back(index);
   }
   return curves;
 }
 
 // Where one coordinate of a cubic Bézier turns: the roots in (0, 1) of its
-// derivative, a t^2 + b t + c (divided by 3), evaluated on the curve.
-void AddTurns(double q0, double q1, double q2, double q3, double& lo, double& hi) {
+// derivative, a t^2 + b t + c (divided by 3). Their count, at most 2.
+int Turns(double q0, double q1, double q2, double q3, double* t) {
   const double a = -q0 + 3 * q1 - 3 * q2 + q3, b = 2 * (q0 - 2 * q1 + q2), c = q1 - q0;
-  double t[2];
+  double roots[2];
   int n = 0;
   if (std::abs(a) < 1e-12) {
-    if (std::abs(b) > 1e-12) t[n++] = -c / b;
+    if (std::abs(b) > 1e-12) roots[n++] = -c / b;
   } else {
     const double disc = b * b - 4 * a * c;
     if (disc >= 0) {
       const double root = std::sqrt(disc);
-      t[n++] = (-b + root) / (2 * a);
-      t[n++] = (-b - root) / (2 * a);
+      roots[n++] = (-b + root) / (2 * a);
+      roots[n++] = (-b - root) / (2 * a);
     }
   }
+  int inside = 0;
+  for (int i = 0; i < n; ++i)
+    if (roots[i] > 0 && roots[i] < 1) t[inside++] = roots[i];
+  return inside;
+}
+
+double BezierAt(double q0, double q1, double q2, double q3, double t) {
+  const double u = 1 - t;
+  return u * u * u * q0 + 3 * u * u * t * q1 + 3 * u * t * t * q2 + t * t * t * q3;
+}
+
+// The extremes of one coordinate of a cubic Bézier, added to lo .. hi.
+void AddTurns(double q0, double q1, double q2, double q3, double& lo, double& hi) {
+  double t[2];
+  const int n = Turns(q0, q1, q2, q3, t);
   for (int i = 0; i < n; ++i) {
-    if (!(t[i] > 0 && t[i] < 1)) continue;
-    const double u = 1 - t[i];
-    const double v = u * u * u * q0 + 3 * u * u * t[i] * q1 + 3 * u * t[i] * t[i] * q2 +
-                     t[i] * t[i] * t[i] * q3;
+    const double v = BezierAt(q0, q1, q2, q3, t[i]);
     lo = std::min(lo, v);
     hi = std::max(hi, v);
   }
@@ -147,11 +163,15 @@ Bounds CurveBounds(const std::vector<Curve>& curves) {
   for (const Curve& c : curves) {
     Vec from = c.start;
     b.Add(from);
-    for (size_t i = 0; i + 2 < c.segments.size(); i += 3) {
-      const Vec &c1 = c.segments[i], &c2 = c.segments[i + 1], &to = c.segments[i + 2];
+    for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
+      const Vec &c1 = c.curves[i], &c2 = c.curves[i + 1], &to = c.curves[i + 2];
       b.Add(to);
-      AddTurns(from.x, c1.x, c2.x, to.x, b.x0, b.x1);
-      AddTurns(from.y, c1.y, c2.y, to.y, b.y0, b.y1);
+      // A curve stays within its control points: only one reaching past the
+      // box so far can have an extreme beyond it.
+      if (std::min(c1.x, c2.x) < b.x0 || std::max(c1.x, c2.x) > b.x1)
+        AddTurns(from.x, c1.x, c2.x, to.x, b.x0, b.x1);
+      if (std::min(c1.y, c2.y) < b.y0 || std::max(c1.y, c2.y) > b.y1)
+        AddTurns(from.y, c1.y, c2.y, to.y, b.y0, b.y1);
       from = to;
     }
   }
@@ -177,6 +197,40 @@ Vec Rotate(Vec v, int rotation, double w, double h) {
   }
 }
 
+// The longest number written: a sign, ten digits, a point and two decimals.
+constexpr size_t kNumberChars = 14;
+
+// Writes v as AppendNumber does into the kNumberChars before `end`, and
+// answers where it starts; null when v is not written. Numbers are formatted
+// by hand, back to front: a drawing writes thousands of them.
+char* FormatNumber(double v, char* end) {
+  if (!(std::abs(v) <= kMaxNumber)) return nullptr; // NaN fails too
+  // Rounded half away from zero, as llround does, without the library call:
+  // a whole part and its exact remainder.
+  const double x = v * 100;
+  long long r = static_cast<long long>(x);
+  const double rest = x - static_cast<double>(r);
+  if (rest >= 0.5) ++r;
+  else if (rest <= -0.5) --r;
+  const bool negative = r < 0;
+  if (negative) r = -r;
+  long long whole = r / 100, frac = r % 100;
+  char* p = end;
+  if (frac != 0) {
+    if (frac % 10) *--p = static_cast<char>('0' + frac % 10);
+    *--p = static_cast<char>('0' + frac / 10);
+    *--p = '.';
+  }
+  if (whole != 0 || frac == 0) {
+    do {
+      *--p = static_cast<char>('0' + whole % 10);
+      whole /= 10;
+    } while (whole != 0);
+  }
+  if (negative) *--p = '-';
+  return p;
+}
+
 class PathWriter {
 public:
   PathWriter(std::string& out, const Placement& pl, int rotation, double w, double h)
@@ -185,31 +239,48 @@ public:
   void Curve(const Curve& c) {
     Point(c.start);
     out_ += "m\n";
-    if (c.segments.empty()) { // a dot: a zero-length line with round caps
+    if (c.curves.empty()) { // a dot: a zero-length line with round caps
       Point(c.start);
       out_ += "l\n";
       return;
     }
-    for (size_t i = 0; i + 2 < c.segments.size(); i += 3) {
-      Point(c.segments[i]);
-      Point(c.segments[i + 1]);
-      Point(c.segments[i + 2]);
-      out_ += "c\n";
-    }
+    Curves(c);
+  }
+
+  // A closed outline, for filling.
+  void Outline(const InkPath& c) {
+    Point(c.start);
+    out_ += "m\n";
+    Curves(c);
   }
 
   // False when a number could not be written.
   bool ok() const { return ok_; }
 
 private:
+  void Curves(const InkPath& c) {
+    for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
+      Point(c.curves[i]);
+      Point(c.curves[i + 1]);
+      Point(c.curves[i + 2]);
+      out_ += "c\n";
+    }
+  }
+
   // The placement left room for the curves' extremes, so the points go out as
   // they are: pulling a control point in would bend the curve.
   void Point(Vec pad) {
     Vec v = Rotate(pl_.Map(pad), rotation_, w_, h_);
-    ok_ = AppendNumber(out_, v.x) && ok_;
-    out_ += ' ';
-    ok_ = AppendNumber(out_, v.y) && ok_;
-    out_ += ' ';
+    // "x y ", formatted back to front and appended at once.
+    char text[2 * kNumberChars + 2];
+    char* end = text + sizeof text;
+    *--end = ' ';
+    char* y = FormatNumber(v.y, end);
+    if (!y) y = end, ok_ = false;
+    *--y = ' ';
+    char* x = FormatNumber(v.x, y);
+    if (!x) x = y, ok_ = false;
+    out_.append(x, static_cast<size_t>(text + sizeof text - x));
   }
 
   std::string& out_;
@@ -219,22 +290,190 @@ private:
   bool ok_ = true;
 };
 
+// Extents of a box, 0 for an empty one.
+double Width(const Bounds& b) { return b.x1 > b.x0 ? b.x1 - b.x0 : 0; }
+double Height(const Bounds& b) { return b.y1 > b.y0 ? b.y1 - b.y0 : 0; }
+
+// The ink as filled outlines whose width follows the pen (ink_width.h): the
+// outlines themselves, not the centre line, are fitted into the box and
+// placed by X/Y, pen included, so no margin is kept beyond their own edge.
+class OutlinedInk {
+public:
+  OutlinedInk(const PenRecord& record, const DrawingSettings& s, int pen, double margin)
+      : record_(record), s_(s) {
+    // The same points as a constant pen would draw (the spacing decides).
+    const double pointScale = Place(PointBounds(record), record, s, margin).scale;
+    curves_ = BuildCurves(record, pointScale, &kept_);
+    const InkReference ref = MeasureInk(record);
+    double largest = 0;
+    for (size_t k = 0; k < curves_.size(); ++k) {
+      const std::vector<double> factor = WidthFactors(record.strokes[k], ref);
+      std::vector<double> r;
+      for (size_t i : kept_[k]) r.push_back(std::max(pen / 2.0 * factor[i], kMinHalfWidth));
+      for (double v : r) largest = std::max(largest, v);
+      radii_.push_back(std::move(r));
+    }
+    // A pen wider than the box: every width shrinks alike until the widest
+    // fits, and the ink collapses towards the box's centre.
+    const double room = std::min(s.width, s.height) / 2.0;
+    if (largest > room) {
+      for (auto& r : radii_)
+        for (double& v : r) v *= room / largest;
+      largest = room;
+    }
+    largestRadius_ = largest;
+  }
+
+  bool Write(std::string* out) {
+    const bool padScale = s_.justifyMode == 0 || s_.justifyMode == 1;
+    Bounds centre = CurveBounds(curves_);
+    Bounds pad = centre;
+    pad.Add(Vec{0, 0});
+    pad.Add(Vec{static_cast<double>(record_.extentX), static_cast<double>(record_.extentY)});
+    const Bounds& fitted = padScale ? pad : centre;
+    // Outline extents grow with the scale as the centre's do, plus the pen:
+    // E(scale) = scale * A + B nearly. Start with the widest pen all round
+    // and correct B from the outlines built, until the scale settles.
+    const double ax = Width(fitted), ay = Height(fitted);
+    auto fit = [&](double bx, double by) {
+      double scale = HUGE_VAL;
+      if (ax > 0) scale = std::min(scale, (s_.width - bx) / ax);
+      if (ay > 0) scale = std::min(scale, (s_.height - by) / ay);
+      return std::isfinite(scale) ? std::max(scale, 0.0) : 0.0;
+    };
+    // A first scale from discs at the points alone (cheap, and close: it
+    // misses only where a curve bulges past its points), then outlines.
+    double scale = fit(2 * largestRadius_, 2 * largestRadius_);
+    for (int round = 0; round < 8; ++round) {
+      const Bounds discs = Discs(scale);
+      const Bounds measured = padScale ? WithPad(discs, scale) : discs;
+      const double next = fit(Width(measured) - scale * ax, Height(measured) - scale * ay);
+      if (std::abs(next - scale) * std::max(ax, ay) < kSettled) break;
+      scale = next;
+    }
+    Bounds ink;
+    for (int round = 0;; ++round) {
+      ink = Build(scale);
+      const Bounds measured = padScale ? WithPad(ink, scale) : ink;
+      const double next = fit(Width(measured) - scale * ax, Height(measured) - scale * ay);
+      const bool fits = Width(measured) <= s_.width + 1e-9 && Height(measured) <= s_.height + 1e-9;
+      // Done when the ink fits and would grow by less than no reader shows,
+      // or fits at all after a few rounds.
+      if (fits && ((next - scale) * std::max(ax, ay) < kOutlineSettled || round >= 3)) break;
+      if (round >= 40) return false; // not seen for any input; refuse rather than spill
+      // Ink a hair too large: shrink, a little more each round, so that the
+      // loop ends with the ink inside.
+      scale = fits ? next : std::min(next, scale) * (1 - 0.0005 * (round + 1));
+    }
+    const Bounds region = s_.justifyMode == 0 ? WithPad(ink, scale) : ink;
+
+    Placement pl;
+    pl.scale = 1; // the outlines are built at their scale already
+    pl.boxHeight = s_.height;
+    pl.regionX = region.x0;
+    pl.regionY = region.y0;
+    const double jx = std::clamp(s_.justifyX, 0, 100) / 100.0;
+    const double jy = std::clamp(s_.justifyY, 0, 100) / 100.0;
+    pl.left = std::max(0.0, s_.width - Width(region)) * jx;
+    pl.top = std::max(0.0, s_.height - Height(region)) * jy;
+
+    out->reserve(paths_.size() * 48 + record_.PointCount() * 80 + 32);
+    *out += "q\n0 g\n";
+    PathWriter path(*out, pl, NormalizeRotation(s_.rotation), s_.width, s_.height);
+    for (const InkPath& p : paths_) path.Outline(p);
+    *out += "f\nQ\n";
+    return path.ok();
+  }
+
+private:
+  // The outlines at `scale` points a pad unit (pad orientation, y down), and
+  // the box they span.
+  Bounds Build(double scale) {
+    paths_.clear();
+    InkPath scaled;
+    for (size_t k = 0; k < curves_.size(); ++k) {
+      scaled.start = {curves_[k].start.x * scale, curves_[k].start.y * scale};
+      scaled.curves.clear();
+      for (const Vec& v : curves_[k].curves) scaled.curves.push_back({v.x * scale, v.y * scale});
+      OutlineStroke(scaled, radii_[k], &paths_);
+    }
+    return CurveBounds(paths_);
+  }
+
+  // The box of discs along the centre curves at `scale`, each as wide as
+  // the pen where it lies: the outlines' box but for the small error of
+  // their side curves. Measured from where each curve turns, found once.
+  Bounds Discs(double scale) {
+    if (extremes_.empty()) FindExtremes();
+    Bounds b;
+    for (const Extreme& e : extremes_) {
+      const double v = e.value * scale;
+      if (e.axis == 0) {
+        b.x0 = std::min(b.x0, v - e.radius);
+        b.x1 = std::max(b.x1, v + e.radius);
+      } else {
+        b.y0 = std::min(b.y0, v - e.radius);
+        b.y1 = std::max(b.y1, v + e.radius);
+      }
+    }
+    return b;
+  }
+
+  // Per curve point and per point where a segment turns in x or y: its
+  // coordinate on that axis (pad units) and the pen's radius there.
+  struct Extreme {
+    int axis;
+    double value, radius;
+  };
+  void FindExtremes() {
+    for (size_t k = 0; k < curves_.size(); ++k) {
+      const Curve& c = curves_[k];
+      const std::vector<double>& r = radii_[k];
+      extremes_.push_back({0, c.start.x, r[0]});
+      extremes_.push_back({1, c.start.y, r[0]});
+      Vec from = c.start;
+      for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
+        const Vec &c1 = c.curves[i], &c2 = c.curves[i + 1], &to = c.curves[i + 2];
+        const double ra = r[i / 3], rb = r[i / 3 + 1];
+        extremes_.push_back({0, to.x, rb});
+        extremes_.push_back({1, to.y, rb});
+        double t[2];
+        for (int axis = 0; axis < 2; ++axis) {
+          const double q0 = axis ? from.y : from.x, q1 = axis ? c1.y : c1.x;
+          const double q2 = axis ? c2.y : c2.x, q3 = axis ? to.y : to.x;
+          const int n = Turns(q0, q1, q2, q3, t);
+          for (int j = 0; j < n; ++j)
+            extremes_.push_back({axis, BezierAt(q0, q1, q2, q3, t[j]), ra + (rb - ra) * t[j]});
+        }
+        from = to;
+      }
+    }
+  }
+
+  // The outlines' box with the pad's at `scale`.
+  Bounds WithPad(Bounds b, double scale) const {
+    b.Add(Vec{0, 0});
+    b.Add(Vec{scale * record_.extentX, scale * record_.extentY});
+    return b;
+  }
+
+  const PenRecord& record_;
+  const DrawingSettings& s_;
+  std::vector<Curve> curves_;
+  std::vector<std::vector<size_t>> kept_;
+  std::vector<std::vector<double>> radii_;
+  double largestRadius_ = 0;
+  std::vector<Extreme> extremes_;
+  std::vector<InkPath> paths_;
+};
+
 } // namespace
 
 bool AppendNumber(std::string& out, double v) {
-  if (!(std::abs(v) <= kMaxNumber)) return false; // NaN fails too
-  long long r = std::llround(v * 100);
-  if (r < 0) {
-    out += '-';
-    r = -r;
-  }
-  long long whole = r / 100, frac = r % 100;
-  if (whole != 0 || frac == 0) out += std::to_string(whole);
-  if (frac != 0) {
-    out += '.';
-    out += static_cast<char>('0' + frac / 10);
-    if (frac % 10) out += static_cast<char>('0' + frac % 10);
-  }
+  char digits[kNumberChars];
+  const char* start = FormatNumber(v, digits + kNumberChars);
+  if (!start) return false;
+  out.append(start, static_cast<size_t>(digits + kNumberChars - start));
   return true;
 }
 
@@ -247,6 +486,12 @@ bool DrawInk(const PenRecord& record, const DrawingSettings& s, std::string* out
 
   const int pen = std::max(s.penWidth, 1);
   const double margin = std::min({pen / 2.0, s.width / 2.0, s.height / 2.0});
+  if (s.pressureInk && HasPressure(record)) {
+    OutlinedInk ink(record, s, pen, margin);
+    const bool ok = ink.Write(out);
+    if (!ok) out->clear();
+    return ok;
+  }
   // The points decide which of them are close enough to drop; the curves
   // through the rest then decide the placement, their bulge past the points
   // included, so the ink fits the box without bending any curve.

@@ -27,6 +27,16 @@
 // ink turns at its edge the curve bulges past the points: the ink is fitted
 // and placed by the curves' own extremes, so no curve is bent to fit. Numbers
 // have at most two decimals.
+//
+// Pressure ink (on unless turned off): when any stroke has pressure, the ink
+// is drawn as a pen on paper leaves it, as filled outlines along the same
+// curves (ink_outline.h) whose width follows each point's pressure, eased by
+// its speed (ink_width.h), around the pen width: the width of the
+// signature's usual line. Caps are round, and no line is thinner than half a
+// point. Strokes without pressure in such a drawing keep the pen width. The
+// outlines, not the centre line, are fitted into the box and placed by X/Y.
+// Without pressure anywhere the drawing is the constant-width one above,
+// byte for byte.
 #pragma once
 
 #include "pen_record.h"
@@ -43,6 +53,7 @@ struct DrawingSettings {
   int justifyX = 50;
   int justifyY = 50;
   int rotation = 0;
+  bool pressureInk = true; // width follows pressure and speed where strokes have pressure
 };
 
 // False, with *out empty, when there is nothing to draw (no points, a box

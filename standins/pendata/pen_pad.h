@@ -79,6 +79,9 @@ public:
   void SetJustifyX(int x) { drawing_.justifyX = x; }
   void SetJustifyY(int y) { drawing_.justifyY = y; }
   void SetRotation(int degrees) { drawing_.rotation = degrees; }
+  // Width that follows pressure and speed (on for a fresh pad); off, every
+  // stroke is drawn at the pen width.
+  void SetPressureInk(bool on) { drawing_.pressureInk = on; }
   const DrawingSettings& Drawing() const { return drawing_; }
   // False (no data, a null string for the caller) when the pad is empty or
   // the box has no area.

@@ -1,9 +1,11 @@
 #include "QuillixCtrl.h"
 
+#include <cmath>
 #include <new>
 #include <vector>
 
 #include "PadGeometry.h"
+#include "pad_ink.h"
 #include "QuillixIds.h"
 #include "QuillixLib.h"
 #include "QuillixResourceIds.h"
@@ -27,7 +29,56 @@ namespace {
 constexpr DWORD kMiscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
                               OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
 
-constexpr QuillixAppearance kDefaultLook = {RGB(0, 0, 128), RGB(255, 255, 255), 2, 1};
+constexpr QuillixAppearance kDefaultLook = {RGB(0, 0, 128), RGB(255, 255, 255), 2, 1, 0};
+
+// Version 1.1 of the persisted state adds the ink style; in a 1.0 stream those
+// bytes are reserved (a dialog template's zeros) and the default holds.
+constexpr DWORD kStateVersion = MAKELONG(1, 1);
+constexpr DWORD kInkStyleVersion = MAKELONG(1, 1);
+
+// Points of a stroke redrawn as its end is written: the width and the curve
+// near the newest point change with the points around it.
+constexpr size_t kLiveTailPoints = 4;
+
+// Fills outlines given in pixels (offset by `origin`) with `color`, nonzero
+// winding. GDI takes whole units, so the path is laid out at 16 units a pixel
+// and scaled back by a world transform: the curves keep their sub-pixel shape.
+void FillOutlines(HDC hdc, const std::vector<pendata::InkPath>& paths, COLORREF color, POINT origin)
+{
+    if (paths.empty()) return;
+    constexpr double kUnits = 16;
+    auto unit = [&](const pendata::InkPoint& p) {
+        return POINT{(LONG)std::lround((p.x + origin.x) * kUnits), (LONG)std::lround((p.y + origin.y) * kUnits)};
+    };
+    const int oldMode = SetGraphicsMode(hdc, GM_ADVANCED);
+    XFORM oldForm = {};
+    GetWorldTransform(hdc, &oldForm);
+    const XFORM scale = {(FLOAT)(1 / kUnits), 0, 0, (FLOAT)(1 / kUnits), 0, 0};
+    SetWorldTransform(hdc, &scale);
+    BeginPath(hdc);
+    std::vector<POINT> points;
+    for (const pendata::InkPath& path : paths) {
+        const POINT start = unit(path.start);
+        MoveToEx(hdc, start.x, start.y, nullptr);
+        points.clear();
+        for (const pendata::InkPoint& p : path.curves) points.push_back(unit(p));
+        if (!points.empty()) PolyBezierTo(hdc, points.data(), (DWORD)points.size());
+        CloseFigure(hdc);
+    }
+    EndPath(hdc);
+    const int oldFill = SetPolyFillMode(hdc, WINDING);
+    HBRUSH brush = CreateSolidBrush(color);
+    HGDIOBJ oldBrush = SelectObject(hdc, brush);
+    FillPath(hdc);
+    SelectObject(hdc, oldBrush);
+    DeleteObject(brush);
+    SetPolyFillMode(hdc, oldFill);
+    SetWorldTransform(hdc, &oldForm);
+    if (oldMode != GM_ADVANCED) {
+        ModifyWorldTransform(hdc, nullptr, MWT_IDENTITY);
+        SetGraphicsMode(hdc, oldMode);
+    }
+}
 
 // Pen input through WM_POINTER exists from Windows 8 on; the calls are looked
 // up at run time so that the module still loads where they are missing.
@@ -114,16 +165,22 @@ CQuillixCtrl::~CQuillixCtrl() = default;
 
 void CQuillixCtrl::DoPropExchange(CPropExchange* px)
 {
-    ExchangeVersion(px, MAKELONG(0, 1));
+    ExchangeVersion(px, kStateVersion);
     COleControl::DoPropExchange(px);
     PX_Long(px, "InkColor", m_look.inkColor, kDefaultLook.inkColor);
     PX_Long(px, "BackColor", m_look.backColor, kDefaultLook.backColor);
     PX_Short(px, "InkWidth", m_look.inkWidth, kDefaultLook.inkWidth);
     PX_Short(px, "Border", m_look.border, kDefaultLook.border);
+    if (px->GetVersion() >= kInkStyleVersion)
+        PX_Short(px, "UniformInk", m_look.uniformInk, kDefaultLook.uniformInk);
+    else
+        m_look.uniformInk = kDefaultLook.uniformInk;
     // Whatever a stream holds after these is reserved and ignored: a dialog
     // template may carry a longer block than this version writes.
     if (m_look.inkWidth < 1) m_look.inkWidth = 1;
     if (m_look.inkWidth > kMaxInkWidth) m_look.inkWidth = kMaxInkWidth;
+    // The drawing for the page follows the pad's ink style.
+    m_pad.SetPressureInk(PressureInk());
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -138,10 +195,21 @@ void CQuillixCtrl::OnDraw(CDC* dc, const CRect& bounds, const CRect&)
     if (m_look.border) FrameRect(hdc, &bounds, (HBRUSH)GetStockObject(GRAY_BRUSH));
 
     const pendata::PenRecord& record = m_pad.Record();
+    // Strokes with pressure: outlines whose width follows the pen.
+    if (PressureInk() && pendata::HasPressure(record)) {
+        const pendata::InkReference reference = pendata::MeasureInk(record);
+        std::vector<pendata::InkPath> outlines;
+        for (size_t k = 0; k < record.strokes.size(); ++k)
+            if (record.strokes[k].hasPressure)
+                pendata::PadInkOutlines(record, reference, k, 0, bounds.Width(), bounds.Height(), m_look.inkWidth,
+                                        &outlines);
+        FillOutlines(hdc, outlines, (COLORREF)m_look.inkColor, POINT{bounds.left, bounds.top});
+    }
     HPEN pen = CreatePen(PS_SOLID, m_look.inkWidth, (COLORREF)m_look.inkColor);
     HGDIOBJ old = SelectObject(hdc, pen);
     std::vector<POINT> points;
     for (const pendata::Stroke& stroke : record.strokes) {
+        if (PressureInk() && stroke.hasPressure) continue;  // filled above
         points.clear();
         for (const pendata::PenPoint& p : stroke.points)
             points.push_back({bounds.left + quillix::LogicalToPixel(p.x, record.extentX, bounds.Width()),
@@ -153,9 +221,27 @@ void CQuillixCtrl::OnDraw(CDC* dc, const CRect& bounds, const CRect&)
     DeleteObject(pen);
 }
 
+bool CQuillixCtrl::DrawPressureTail()
+{
+    const pendata::PenRecord& record = m_pad.Record();
+    if (!PressureInk() || record.strokes.empty() || !record.strokes.back().hasPressure) return false;
+    const size_t stroke = record.strokes.size() - 1, count = record.strokes[stroke].points.size();
+    const quillix::ClientSize client = Client();
+    std::vector<pendata::InkPath> outlines;
+    pendata::PadInkOutlines(record, pendata::MeasureInk(record), stroke,
+                            count > kLiveTailPoints ? count - kLiveTailPoints : 0, client.width, client.height,
+                            m_look.inkWidth, &outlines);
+    if (HDC hdc = ::GetDC(m_hWnd)) {
+        FillOutlines(hdc, outlines, (COLORREF)m_look.inkColor, POINT{0, 0});
+        ::ReleaseDC(m_hWnd, hdc);
+    }
+    return true;
+}
+
 void CQuillixCtrl::DrawSegment(int fromX, int fromY, int toX, int toY)
 {
     if (!m_hWnd) return;
+    if (DrawPressureTail()) return;
     HDC hdc = ::GetDC(m_hWnd);
     if (!hdc) return;
     HPEN pen = CreatePen(PS_SOLID, m_look.inkWidth, (COLORREF)m_look.inkColor);
@@ -247,6 +333,11 @@ void CQuillixCtrl::EndStroke()
     // The stroke is over (StrokeInput) before the host hears of it, so a host
     // that calls back into the pad from PadNotify finds it settled.
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    // The live ink drew the stroke's end as it came; the stroke whole, its
+    // widths measured against the whole signature, replaces it.
+    const pendata::PenRecord& record = m_pad.Record();
+    if (m_hWnd && PressureInk() && !record.strokes.empty() && record.strokes.back().hasPressure)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
     FireEvent(quillix::eventid::PadNotify, (const BYTE*)VTS_NONE);
 }
 

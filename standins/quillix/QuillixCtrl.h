@@ -16,6 +16,7 @@ struct QuillixAppearance {
     long backColor;  // COLORREF
     short inkWidth;  // pixels, 1 .. kMaxInkWidth
     short border;    // non-zero: a thin frame around the pad
+    short uniformInk; // non-zero: every stroke at the ink width; 0: width follows pen pressure
 };
 
 class CQuillixCtrl : public COleControl {
@@ -93,6 +94,10 @@ private:
     void EndStroke();
     quillix::ClientSize Client() const;
     void DrawSegment(int fromX, int fromY, int toX, int toY);
+    // The end of the stroke being written, as outlines whose width follows
+    // the pen; false when that stroke is drawn at one width.
+    bool DrawPressureTail();
+    bool PressureInk() const { return m_look.uniformInk == 0; }
 
     pendata::PenPad m_pad;
     quillix::StrokeInput m_input;

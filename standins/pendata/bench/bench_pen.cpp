@@ -2,7 +2,12 @@
 //   bytes_per_point  binary record after compression mode 1, before hex, per point
 //   load_keyed_us    median time to load a mode-4 text of a 1000-point signature
 //                    and count its points
-//   draw_us          median time to draw that signature
+//   draw_us          median time to draw that signature (pressure ink: its
+//                    width follows the pen)
+//   drawing_bytes_per_point  that drawing's bytes per point
+//   constant_draw_us, constant_drawing_bytes_per_point  the same for the ink
+//                    at one width, as a mouse draws it (and all ink before
+//                    pressure ink)
 // Usage: pendata_bench [stroke-file]   (default: the bundled sample)
 #include "compression.h"
 #include "pen_pad.h"
@@ -82,10 +87,13 @@ int main(int argc, char** argv) {
   }
   std::printf("load_keyed_us=%.1f\n", load);
 
-  std::string drawing;
-  double draw = MedianMicros(301, [&] {
-    DrawInk(thousand, DrawingSettings{200, 60, 4, 5, 50, 50, 0}, &drawing);
-  });
-  std::printf("draw_us=%.1f\n", draw);
+  for (bool pressureInk : {true, false}) {
+    const DrawingSettings settings{200, 60, 4, 5, 50, 50, 0, pressureInk};
+    std::string drawing;
+    double draw = MedianMicros(301, [&] { DrawInk(thousand, settings, &drawing); });
+    const char* prefix = pressureInk ? "" : "constant_";
+    std::printf("%sdraw_us=%.1f\n", prefix, draw);
+    std::printf("%sdrawing_bytes_per_point=%.1f\n", prefix, drawing.size() / 1000.0);
+  }
   return 0;
 }

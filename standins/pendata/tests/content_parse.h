@@ -96,11 +96,11 @@ inline std::vector<Pt> CatmullRomPath(const std::vector<Pt>& path) {
 }
 
 // The box of the curve itself (not of its control points), sampled finely.
-inline void AddCurve(const std::vector<Pt>& path, Box& box) {
+inline void AddCurve(const std::vector<Pt>& path, Box& box, int steps = 256) {
   box.Add(path[0]);
   for (size_t i = 0; i + 3 < path.size(); i += 3)
-    for (int k = 1; k <= 256; ++k) {
-      const double t = k / 256.0, u = 1 - t;
+    for (int k = 1; k <= steps; ++k) {
+      const double t = static_cast<double>(k) / steps, u = 1 - t;
       const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
       box.Add({a * path[i].x + b * path[i + 1].x + c * path[i + 2].x + d * path[i + 3].x,
                a * path[i].y + b * path[i + 1].y + c * path[i + 2].y + d * path[i + 3].y});

@@ -6,8 +6,11 @@
 
 #include <climits>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <iterator>
 #include <limits>
+#include <array>
 #include <random>
 #include <regex>
 
@@ -79,7 +82,8 @@ TEST(PdfDrawing, NothingToDrawGivesNoData) {
 
 TEST(PdfDrawing, StyleCurvesAndNumberFormat) {
   std::string out;
-  ASSERT_TRUE(DrawInk(SampleSignature(), DrawingSettings{300, 100, 3, 5, 50, 50, 0}, &out));
+  // The centre line, at one width.
+  ASSERT_TRUE(DrawInk(SampleSignature(), DrawingSettings{300, 100, 3, 5, 50, 50, 0, false}, &out));
   EXPECT_EQ(out.rfind("q\n1 J 1 j 3 w 0 G\n", 0), 0u) << out.substr(0, 40);
   EXPECT_EQ(out.substr(out.size() - 4), "S\nQ\n");
   auto d = ParseDrawing(out);
@@ -241,6 +245,113 @@ TEST(PdfDrawing, SinglePointAndOddPenWidths) {
   for (Pt p : ParseDrawing(out).onCurve) {
     EXPECT_DOUBLE_EQ(p.x, 5);
     EXPECT_DOUBLE_EQ(p.y, 3);
+  }
+}
+
+} // namespace
+} // namespace pendata
+
+namespace pendata {
+namespace {
+
+using testing::Box;
+using testing::ParseDrawing;
+using testing::Pt;
+using testing::SampleSignature;
+
+PenRecord WithoutPressure(PenRecord r) {
+  for (Stroke& s : r.strokes) {
+    s.hasPressure = false;
+    for (PenPoint& p : s.points) p.pressure = 0;
+  }
+  return r;
+}
+
+// The sample as a mouse gives it (no pressure), drawn before pressure ink
+// existed: rotation 90, pad scale, placed at 30/70.
+std::string MouseDrawingOfBefore() {
+  std::ifstream in(PENDATA_TEST_DATA "/mouse_sample_rot90.ink", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(PdfDrawing, InkWithoutPressureIsDrawnAsBeforeByteForByte) {
+  const std::string before = MouseDrawingOfBefore();
+  ASSERT_GT(before.size(), 1000u);
+  const struct {
+    const char* what;
+    PenRecord record;
+    bool pressureInk;
+  } cases[] = {{"mouse strokes, pressure ink on", WithoutPressure(SampleSignature()), true},
+               {"pen strokes, pressure ink off", SampleSignature(), false}};
+  for (const auto& c : cases) {
+    std::string out;
+    ASSERT_TRUE(DrawInk(c.record, DrawingSettings{200, 60, 4, 1, 30, 70, 90, c.pressureInk}, &out));
+    EXPECT_TRUE(out == before) << c.what;
+  }
+}
+
+// Random strokes with time and pressure, some without, a quarter of their
+// points on the pad's edges, into boxes of every shape, every mode and
+// rotation: the outlines, pen width and all, stay inside the box and are
+// placed by X/Y; fitted ink spans the box one way.
+TEST(PdfDrawing, PressureInkStaysInsideTheBoxAndIsPlacedByItsOutline) {
+  std::mt19937 rng(22);
+  auto below = [&](uint32_t n) { return static_cast<int>(rng() % n); };
+  const std::regex compact(R"(-?(0|[1-9][0-9]*)?(\.[0-9][0-9]?)?)");
+  for (int i = 0; i < 200; ++i) {
+    PenRecord r{2000, 800, {}};
+    for (int s = below(3); s >= 0; --s) {
+      Stroke st{true, below(4) != 0, {}};
+      uint32_t t = 0;
+      for (int k = 2 + below(14); k > 0; --k) {
+        const int x = below(4) == 0 ? (below(2) ? 2000 : 0) : below(2001);
+        const int y = below(4) == 0 ? (below(2) ? 800 : 0) : below(801);
+        t += static_cast<uint32_t>(below(3)) * 5; // at times no time passes
+        st.points.push_back({x, y, t, static_cast<uint16_t>(below(1025))});
+      }
+      if (below(8) == 0) st.points.resize(1); // a dot
+      r.strokes.push_back(std::move(st));
+    }
+    r.strokes[0].hasPressure = true;
+    const int W = 20 + below(400), H = 10 + below(200), pen = 1 + below(8);
+    const int mode = std::array<int, 3>{0, 1, 5}[i % 3], rotation = 90 * (i / 3 % 4);
+    const int jx = below(101), jy = below(101);
+    SCOPED_TRACE(::testing::Message() << "drawing " << i << ": " << W << "x" << H << " pen " << pen
+                                      << " mode " << mode << " " << jx << "/" << jy
+                                      << " rotation " << rotation);
+    std::string out;
+    ASSERT_TRUE(DrawInk(r, DrawingSettings{W, H, pen, mode, jx, jy, rotation}, &out));
+    ASSERT_EQ(out.rfind("q\n0 g\n", 0), 0u);
+    ASSERT_EQ(out.substr(out.size() - 4), "f\nQ\n");
+    const auto d = ParseDrawing(out);
+    Box ink;
+    for (const std::vector<Pt>& path : d.paths) {
+      std::vector<Pt> seen;
+      for (Pt p : path) seen.push_back(testing::Seen(p, rotation, W, H));
+      testing::AddCurve(seen, ink, 32); // short curves: 32 steps find their extremes to 0.001
+    }
+    for (const std::string& n : d.numbers) ASSERT_TRUE(std::regex_match(n, compact)) << n;
+    EXPECT_GE(ink.x0, -0.02);
+    EXPECT_GE(ink.y0, -0.02);
+    EXPECT_LE(ink.x1, W + 0.02);
+    EXPECT_LE(ink.y1, H + 0.02);
+    if (mode == 0) continue;
+    EXPECT_NEAR(ink.x0, (W - (ink.x1 - ink.x0)) * jx / 100.0, 0.05);
+    EXPECT_NEAR(H - ink.y1, (H - (ink.y1 - ink.y0)) * jy / 100.0, 0.05);
+    // Fitted, unless the pen is as wide as the box or the ink is one disc.
+    const Box pts = [&] {
+      Box b;
+      for (const Stroke& st : r.strokes)
+        for (const PenPoint& p : st.points) b.Add({double(p.x), double(p.y)});
+      return b;
+    }();
+    const bool oneDisc = pts.x0 == pts.x1 && pts.y0 == pts.y1;
+    if (mode == 5 && !oneDisc && 4 * pen < std::min(W, H)) {
+      EXPECT_TRUE(std::abs(ink.x1 - ink.x0 - W) < 0.05 || std::abs(ink.y1 - ink.y0 - H) < 0.05)
+          << ink.x1 - ink.x0 << " x " << ink.y1 - ink.y0;
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,13 +19,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A one-page PDF whose page is the drawing's box, rotated by `rotation`.
-std::string OnePagePdf(const std::string& content, double boxW, double boxH, int rotation) {
+// A one-page PDF whose page is the drawing's box, rotated by `rotation`, with
+// `margin` points of empty page all round it.
+std::string OnePagePdf(const std::string& drawing, double boxW, double boxH, int rotation,
+                       int margin = 0) {
+  const std::string content =
+      margin ? "q 1 0 0 1 " + std::to_string(margin) + " " + std::to_string(margin) + " cm\n" +
+                   drawing + "Q\n"
+             : drawing;
   std::vector<std::string> objs = {
       "<< /Type /Catalog /Pages 2 0 R >>",
       "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + std::to_string(boxW) + " " +
-          std::to_string(boxH) + "] /Rotate " + std::to_string(rotation) +
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + std::to_string(boxW + 2 * margin) + " " +
+          std::to_string(boxH + 2 * margin) + "] /Rotate " + std::to_string(rotation) +
           " /Contents 4 0 R /Resources << >> >>",
       "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
           "\nendstream"};
@@ -153,6 +160,119 @@ TEST(Render, CurvesAtTheBoxEdgeAreNotFlattened) {
     };
     EXPECT_NEAR(inkRows(smooth[0]).first, 2 * (H - smooth[0].y1 - pen / 2.0), 1.5);
     EXPECT_NEAR(inkRows(smooth[1]).second + 1, 2 * (H - smooth[1].y0 + pen / 2.0), 1.5);
+  }
+}
+
+// Pressure ink. The pixels are 2 a point.
+std::string Draw(const PenRecord& r, const DrawingSettings& s) {
+  std::string content;
+  EXPECT_TRUE(DrawInk(r, s, &content));
+  return content;
+}
+
+Gray RenderSeen(const std::string& content, int W, int H, int rotation, int margin = 0) {
+  const bool sideways = rotation == 90 || rotation == 270;
+  return Render(OnePagePdf(content, sideways ? H : W, sideways ? W : H, rotation, margin));
+}
+
+// Dark pixels in column x (seen upright), and in row y.
+int InkInColumn(const Gray& g, int x) {
+  int n = 0;
+  for (int y = 0; y < g.h; ++y) n += g.Dark(x, y);
+  return n;
+}
+
+// A straight stroke at an even pace whose pressure climbs from 300 to 700
+// (median 500): the line swells from left to right as the pressure does,
+// (p / 500)^1.5 times the pen width, on every rotation.
+TEST(Render, StrokeWidthFollowsPressure) {
+  PenRecord r{2000, 800, {}};
+  Stroke st{true, true, {}};
+  for (int i = 0; i <= 100; ++i)
+    st.points.push_back({100 + 18 * i, 400, static_cast<uint32_t>(10 * i),
+                         static_cast<uint16_t>(300 + 4 * i)});
+  r.strokes.push_back(st);
+  const int W = 200, H = 40, pen = 6;
+  auto expectedWidth = [&](double pressure) { return pen * std::pow(pressure / 500, 1.5); };
+  for (int rotation : {0, 90, 180, 270}) {
+    SCOPED_TRACE(::testing::Message() << "rotation " << rotation);
+    Gray g = RenderSeen(Draw(r, DrawingSettings{W, H, pen, 5, 50, 50, rotation}), W, H, rotation);
+    ASSERT_EQ(g.w, 2 * W);
+    // The centre line runs from x = w/2 (left cap) to W - w/2; columns at a
+    // tenth and nine tenths of the way, pressures 340 and 660.
+    const double left = expectedWidth(300) / 2, right = W - expectedWidth(700) / 2;
+    const int low = static_cast<int>(2 * (left + 0.1 * (right - left)));
+    const int high = static_cast<int>(2 * (left + 0.9 * (right - left)));
+    EXPECT_NEAR(InkInColumn(g, low) / 2.0, expectedWidth(340), 0.75);
+    EXPECT_NEAR(InkInColumn(g, high) / 2.0, expectedWidth(660), 0.75);
+    EXPECT_GT(InkInColumn(g, high), 2 * InkInColumn(g, low));
+  }
+}
+
+// Where the curve turns tighter than the pen is wide, the ink is solid: a
+// small loop and a hairpin drawn with a wide pen leave no hole where an
+// offset side would fold back over itself. And a pen that barely touches
+// still draws.
+TEST(Render, TightTurnsAreSolidAndALightTouchStillDraws) {
+  PenRecord r{2000, 800, {}};
+  Stroke loop{true, true, {}}, hairpin{true, true, {}}, light{true, true, {}};
+  for (int i = 0; i <= 24; ++i) { // a circle of radius 30 pad units
+    const double a = 2 * 3.14159265358979 * i / 24;
+    loop.points.push_back({static_cast<int>(400 + 30 * std::cos(a)),
+                           static_cast<int>(400 + 30 * std::sin(a)), static_cast<uint32_t>(5 * i), 500});
+  }
+  for (int i = 0; i <= 20; ++i) // down and straight back up
+    hairpin.points.push_back({1000 + (i <= 10 ? 0 : 4), 200 + 40 * (i <= 10 ? i : 20 - i),
+                              static_cast<uint32_t>(5 * i), 500});
+  for (int i = 0; i <= 40; ++i)
+    light.points.push_back({1300 + 15 * i, 400, static_cast<uint32_t>(5 * i), 0});
+  r.strokes = {loop, hairpin, light};
+  const int W = 200, H = 80, pen = 8;
+  std::string content = Draw(r, DrawingSettings{W, H, pen, 0, 50, 50, 0});
+  Gray g = RenderSeen(content, W, H, 0);
+  ASSERT_EQ(g.w, 2 * W);
+  // Mode 0 puts the pad (2000 x 800, a little more for the pen) in the box at
+  // about 0.1 point a pad unit; find each stroke's ink by its place.
+  auto scan = [&](double x0, double x1, double y0, double y1) { // pad units
+    int dark = 0, all = 0;
+    for (int y = static_cast<int>(y0 * 0.2); y < static_cast<int>(y1 * 0.2); ++y)
+      for (int x = static_cast<int>(x0 * 0.2); x < static_cast<int>(x1 * 0.2); ++x)
+        dark += g.Dark(x, y), ++all;
+    return std::pair{dark, all};
+  };
+  // The loop's inside (radius 30 units, 3 points) lies under a pen of 8.
+  auto [loopDark, loopAll] = scan(385, 415, 385, 415);
+  EXPECT_EQ(loopDark, loopAll) << "a hole in the loop";
+  auto [pinDark, pinAll] = scan(995, 1009, 200, 600);
+  EXPECT_EQ(pinDark, pinAll) << "a hole in the hairpin";
+  // Zero pressure: the thinnest line, still there along the whole stroke.
+  for (int x = 1320; x <= 1880; x += 40) {
+    SCOPED_TRACE(x);
+    auto [lightDark, lightAll] = scan(x, x + 5, 350, 450);
+    EXPECT_GT(lightDark, 0);
+    EXPECT_LT(lightDark, lightAll / 3);
+  }
+}
+
+// The bundled sample (a thousand points, with pressure) on every rotation:
+// the ink stays inside its box on a larger page and fills it one way.
+TEST(Render, SampleInPressureInkStaysInsideItsBoxOnEveryRotation) {
+  const int W = 200, H = 60, pen = 4, margin = 10;
+  for (int rotation : {0, 90, 180, 270}) {
+    SCOPED_TRACE(::testing::Message() << "rotation " << rotation);
+    Gray g = RenderSeen(Draw(testing::SampleSignature(), DrawingSettings{W, H, pen, 5, 50, 50, rotation}),
+                        W, H, rotation, margin);
+    ASSERT_EQ(g.w, 2 * (W + 2 * margin));
+    int x0 = g.w, y0 = g.h, x1 = -1, y1 = -1;
+    for (int y = 0; y < g.h; ++y)
+      for (int x = 0; x < g.w; ++x)
+        if (g.Dark(x, y)) x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+    EXPECT_GE(x0, 2 * margin);
+    EXPECT_GE(y0, 2 * margin);
+    EXPECT_LT(x1, 2 * (margin + W));
+    EXPECT_LT(y1, 2 * (margin + H));
+    EXPECT_TRUE(x0 <= 2 * margin + 1 && x1 >= 2 * (margin + W) - 2 ||
+                y0 <= 2 * margin + 1 && y1 >= 2 * (margin + H) - 2);
   }
 }
 

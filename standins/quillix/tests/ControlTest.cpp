@@ -8,6 +8,7 @@
 #include "CQuillix.h"
 #include "PadReplay.h"
 #include "QuillixTestSupport.h"
+#include "pdf_drawing.h"
 #include "signature_string.h"
 #include "stroke_file.h"
 
@@ -179,11 +180,12 @@ TEST_F(QuillixControl, ReplayIntoAGoneWindowFails)
     EXPECT_FALSE(quillix::replay::PostStrokeFile(pad.GetSafeHwnd(), "Z:\\no\\such.strokes"));
 }
 
-// The 129-byte block a dialog template gives each pad control.
-std::vector<BYTE> TemplateState(long inkColor, long backColor, short inkWidth, short border)
+// The 129-byte block a dialog template gives each pad control: version 1.0,
+// whose bytes from offset 24 on are reserved; `reserved` fills its first two.
+std::vector<BYTE> TemplateState(long inkColor, long backColor, short inkWidth, short border, short reserved = 0,
+                                DWORD version = 0x00010000)
 {
     std::vector<BYTE> bytes(129, 0);
-    const DWORD version = 0x00010000;
     const long extentX = 7461, extentY = 1138;
     auto at = [&bytes](size_t offset, const void* p, size_t n) { memcpy(&bytes[offset], p, n); };
     at(0, &version, 4);
@@ -193,6 +195,7 @@ std::vector<BYTE> TemplateState(long inkColor, long backColor, short inkWidth, s
     at(16, &backColor, 4);
     at(20, &inkWidth, 2);
     at(22, &border, 2);
+    at(24, &reserved, 2);
     return bytes;
 }
 
@@ -217,34 +220,105 @@ std::vector<BYTE> SavedState(CWnd& control)
     return saved;
 }
 
-// The stream without its extent, which the container sets to the window's size.
-std::vector<BYTE> WithoutExtent(const std::vector<BYTE>& state)
+// The fields after the extent (which the container sets to the window's
+// size): colours, ink width, border and, when saved, the ink style.
+std::vector<BYTE> Look(const std::vector<BYTE>& state, size_t end)
 {
-    if (state.size() < 24) return state;
-    std::vector<BYTE> fields(state.begin(), state.begin() + 4);
-    fields.insert(fields.end(), state.begin() + 12, state.begin() + 24);
-    return fields;
+    if (state.size() < end) return state;
+    return std::vector<BYTE>(state.begin() + 12, state.begin() + end);
+}
+
+short InkStyle(const std::vector<BYTE>& saved)
+{
+    short style = -1;
+    if (saved.size() >= 26) memcpy(&style, &saved[24], 2);
+    return style;
 }
 
 TEST_F(QuillixControl, TemplateStateOf129BytesLoadsAndSavesItsFields)
 {
+    const DWORD saves = 0x00010001;
     struct Case {
         short inkWidth, expectedWidth;
     } cases[] = {{3, 3}, {0, 1}, {-4, 1}, {40, 16}};
     for (const Case& c : cases) {
-        const std::vector<BYTE> state = TemplateState(0x00123456, 0x00F0F0F0, c.inkWidth, 0);
+        // Version 1.0 with something in the reserved bytes: ignored there.
+        const std::vector<BYTE> state = TemplateState(0x00123456, 0x00F0F0F0, c.inkWidth, 0, 1);
         CQuillix other;
         ASSERT_TRUE(other.CreateControl(quillix::kClsid, nullptr, WS_VISIBLE, CRect(10, 10, 100, 40), &host, 220,
                                         state.data(), state.size()));
-        std::vector<BYTE> expected = WithoutExtent(state);
-        memcpy(&expected[12], &c.expectedWidth, 2);
+        std::vector<BYTE> expected = Look(state, 24);
+        memcpy(&expected[8], &c.expectedWidth, 2);
         const std::vector<BYTE> saved = SavedState(other);
-        EXPECT_EQ(saved.size(), 24u);
-        EXPECT_EQ(WithoutExtent(saved), expected) << c.inkWidth;
+        ASSERT_EQ(saved.size(), 26u);
+        EXPECT_EQ(memcmp(saved.data(), &saves, 4), 0) << "saved as version 1.1";
+        EXPECT_EQ(Look(saved, 24), expected) << c.inkWidth;
+        EXPECT_EQ(InkStyle(saved), 0) << "a 1.0 template's reserved bytes leave pressure ink on";
         other.DestroyWindow();
     }
     // A fresh pad saves the documented defaults.
-    EXPECT_EQ(WithoutExtent(SavedState(pad)), WithoutExtent(TemplateState(0x00800000, 0x00FFFFFF, 2, 1)));
+    const std::vector<BYTE> fresh = SavedState(pad);
+    EXPECT_EQ(Look(fresh, 24), Look(TemplateState(0x00800000, 0x00FFFFFF, 2, 1), 24));
+    EXPECT_EQ(InkStyle(fresh), 0);
+}
+
+// The ink style decides the drawing: pressure ink for a fresh pad and a 1.0
+// template, one width when a 1.1 stream says uniform; a 1.1 stream too short
+// for it fails and leaves the defaults.
+TEST_F(QuillixControl, InkStyleOfThePersistedStateDecidesTheDrawing)
+{
+    const pendata::PenRecord sample = Sample();
+    auto drawing = [&](CQuillix& control) {
+        control.SetSignatureString(pendata::EncodeSignatureString(sample, pendata::CodecSettings{}).c_str());
+        control.SetPdfWidth(200);
+        control.SetPdfHeight(60);
+        control.SetPdfPenWidth(4);
+        BSTR data = nullptr;
+        control.GetPdfData(&data);
+        std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), SysStringByteLen(data)) : "";
+        SysFreeString(data);
+        return bytes;
+    };
+    auto expected = [&](bool pressureInk) {
+        std::string out;
+        EXPECT_TRUE(pendata::DrawInk(sample, pendata::DrawingSettings{200, 60, 4, 5, 50, 50, 0, pressureInk}, &out));
+        return out;
+    };
+    const std::string pressure = expected(true), uniform = expected(false);
+    ASSERT_NE(pressure, uniform);
+    EXPECT_EQ(drawing(pad), pressure) << "a fresh pad";
+
+    const struct {
+        const char* what;
+        std::vector<BYTE> state;
+        bool created;
+        short savedStyle;
+    } cases[] = {
+        {"1.0 template", TemplateState(0x00800000, 0x00FFFFFF, 2, 1, 1), true, 0},
+        {"1.1, uniform", TemplateState(0x00800000, 0x00FFFFFF, 2, 1, 1, 0x00010001), true, 1},
+        {"1.1, pressure", TemplateState(0x00800000, 0x00FFFFFF, 2, 1, 0, 0x00010001), true, 0},
+        {"1.1, cut short", std::vector<BYTE>(), false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<BYTE> state = c.state;
+        if (state.empty()) {
+            state = TemplateState(0x00123456, 0x00F0F0F0, 5, 0, 1, 0x00010001);
+            state.resize(25);
+        }
+        CQuillix other;
+        const BOOL created = other.CreateControl(quillix::kClsid, nullptr, WS_VISIBLE, CRect(10, 10, 100, 40),
+                                                 &host, 220, state.data(), state.size());
+        if (!created) {
+            // A state that does not load is refused by the container; the
+            // control itself fell back to its defaults.
+            EXPECT_FALSE(c.created);
+            continue;
+        }
+        EXPECT_EQ(InkStyle(SavedState(other)), c.savedStyle);
+        if (c.created) EXPECT_EQ(drawing(other), c.savedStyle ? uniform : pressure);
+        other.DestroyWindow();
+    }
 }
 
 TEST_F(QuillixControl, ScriptHostLoadsKeyedTextOnlyWithItsKey)
