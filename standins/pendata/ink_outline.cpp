@@ -159,21 +159,59 @@ void AppendMerged(const std::vector<Cubic>& side, InkPath& path) {
       close = close && Length(Sub(Bezier(a.p[0], c1, c2, b.p[3], 0.75),
                                   Bezier(b.p[0], b.p[1], b.p[2], b.p[3], 0.5))) <= kMergeTolerance;
       if (close) {
-        path.curves.insert(path.curves.end(), {c1, c2, b.p[3]});
+        path.curves.push_back(c1);
+        path.curves.push_back(c2);
+        path.curves.push_back(b.p[3]);
         i += 2;
         continue;
       }
     }
-    path.curves.insert(path.curves.end(), {side[i].p[1], side[i].p[2], side[i].p[3]});
+    path.curves.push_back(side[i].p[1]);
+    path.curves.push_back(side[i].p[2]);
+    path.curves.push_back(side[i].p[3]);
     ++i;
   }
 }
 
-// One closed outline along the gentle segments [first, last].
-InkPath Outline(const std::vector<Segment>& segs, size_t first, size_t last) {
+// Buffers reused from one outline to the next: a signature has hundreds of
+// segments, and allocating per segment cost more than their geometry.
+struct Scratch {
+  std::vector<Segment> segs;
+  std::vector<InkPoint> normal;
+  std::vector<Cubic> side;
+};
+
+// The next path of *out to fill, empty: an earlier build's where there is
+// one (its storage is kept), else a new one.
+InkPath& NextPath(std::vector<InkPath>& out, size_t& used) {
+  if (used < out.size()) {
+    InkPath& p = out[used++];
+    p.curves.clear();
+    return p;
+  }
+  ++used;
+  return out.emplace_back();
+}
+
+void DiscInto(InkPath& path, InkPoint c, double r) {
+  // Turning as the outlines do: the end cap goes from the left normal to the
+  // tangent, here from +y to +x.
+  const InkPoint e{1, 0}, s{0, -1}, w{-1, 0}, n{0, 1};
+  path.start = Add(c, Mul(e, r));
+  path.curves.reserve(12);
+  QuarterArc(path, c, r, e, s);
+  QuarterArc(path, c, r, s, w);
+  QuarterArc(path, c, r, w, n);
+  QuarterArc(path, c, r, n, e);
+}
+
+// One closed outline along the gentle segments [first, last], into `path`.
+void Outline(const std::vector<Segment>& segs, size_t first, size_t last, Scratch& scratch,
+             InkPath& path) {
   // The normal at each on-curve point of the run; at a joint, between the
   // two segments' tangents (which agree to kMaxJointTurn).
-  std::vector<InkPoint> normal;
+  std::vector<InkPoint>& normal = scratch.normal;
+  normal.clear();
   normal.push_back(Normal(segs[first].ta));
   for (size_t i = first; i < last; ++i) {
     InkPoint t;
@@ -182,8 +220,10 @@ InkPath Outline(const std::vector<Segment>& segs, size_t first, size_t last) {
   }
   normal.push_back(Normal(segs[last].tb));
 
-  InkPath path;
-  std::vector<Cubic> side;
+  // Both sides unmerged and four quarter arcs at most.
+  path.curves.reserve(path.curves.size() + 6 * (last - first + 1) + 12);
+  std::vector<Cubic>& side = scratch.side;
+  side.clear();
   for (size_t i = first; i <= last; ++i) {
     Cubic q;
     SideCurve(segs[i], normal[i - first], normal[i - first + 1], +1, q.p);
@@ -209,8 +249,53 @@ InkPath Outline(const std::vector<Segment>& segs, size_t first, size_t last) {
   const InkPoint back = Mul(start.ta, -1);
   QuarterArc(path, start.a, start.ra, Mul(nStart, -1), back);
   QuarterArc(path, start.a, start.ra, back, nStart);
-  return path;
 }
+
+void OutlineInto(const InkPath& centre, const std::vector<double>& radius, Scratch& scratch,
+                 std::vector<InkPath>& out, size_t& used) {
+  const size_t count = centre.curves.size() / 3;
+  if (count == 0) {
+    DiscInto(NextPath(out, used), centre.start, radius.empty() ? 0 : radius[0]);
+    return;
+  }
+  std::vector<Segment>& segs = scratch.segs;
+  segs.clear();
+  segs.reserve(count);
+  for (size_t i = 0; i < count; ++i)
+    AddSegment(i == 0 ? centre.start : centre.curves[3 * i - 1], centre.curves[3 * i],
+               centre.curves[3 * i + 1], centre.curves[3 * i + 2], radius[i], radius[i + 1], 0, segs);
+
+  auto smoothJoint = [&](size_t i) { // between segments i and i + 1, both gentle
+    return Dot(segs[i].tb, segs[i + 1].ta) >= std::cos(kMaxJointTurn);
+  };
+  const size_t pieces = segs.size();
+  size_t i = 0;
+  while (i < pieces) {
+    if (segs[i].gentle) {
+      size_t last = i;
+      while (last + 1 < pieces && segs[last + 1].gentle && smoothJoint(last)) ++last;
+      Outline(segs, i, last, scratch, NextPath(out, used));
+      i = last + 1;
+      continue;
+    }
+    // A disc at every point along the curve, closer together than the
+    // smaller radius; the ends are left out where an outline's cap or the
+    // previous segment's last disc already covers them.
+    const Segment& s = segs[i];
+    const double arc = Length(Sub(s.c1, s.a)) + Length(Sub(s.c2, s.c1)) + Length(Sub(s.b, s.c2));
+    const double step = kDiscSpacing * std::min(s.ra, s.rb);
+    int n = step > 0 ? static_cast<int>(std::ceil(arc / step)) : 1;
+    n = std::clamp(n, 1, kMaxDiscsPerSegment);
+    const int from = i == 0 ? 0 : 1;
+    const int to = i + 1 < pieces && segs[i + 1].gentle ? n - 1 : n;
+    for (int k = from; k <= to; ++k) {
+      const double t = static_cast<double>(k) / n;
+      DiscInto(NextPath(out, used), Bezier(s.a, s.c1, s.c2, s.b, t), s.ra + (s.rb - s.ra) * t);
+    }
+    ++i;
+  }
+}
+
 
 } // namespace
 
@@ -233,60 +318,27 @@ InkPath SmoothPath(const std::vector<InkPoint>& p) {
 }
 
 InkPath Disc(InkPoint c, double r) {
-  // Turning as the outlines do: the end cap goes from the left normal to the
-  // tangent, here from +y to +x.
-  const InkPoint e{1, 0}, s{0, -1}, w{-1, 0}, n{0, 1};
   InkPath path;
-  path.start = Add(c, Mul(e, r));
-  QuarterArc(path, c, r, e, s);
-  QuarterArc(path, c, r, s, w);
-  QuarterArc(path, c, r, w, n);
-  QuarterArc(path, c, r, n, e);
+  DiscInto(path, c, r);
   return path;
 }
 
 void OutlineStroke(const InkPath& centre, const std::vector<double>& radius,
                    std::vector<InkPath>* out) {
-  const size_t count = centre.curves.size() / 3;
-  if (count == 0) {
-    out->push_back(Disc(centre.start, radius.empty() ? 0 : radius[0]));
-    return;
-  }
-  std::vector<Segment> segs;
-  segs.reserve(count);
-  for (size_t i = 0; i < count; ++i)
-    AddSegment(i == 0 ? centre.start : centre.curves[3 * i - 1], centre.curves[3 * i],
-               centre.curves[3 * i + 1], centre.curves[3 * i + 2], radius[i], radius[i + 1], 0, segs);
-
-  auto smoothJoint = [&](size_t i) { // between segments i and i + 1, both gentle
-    return Dot(segs[i].tb, segs[i + 1].ta) >= std::cos(kMaxJointTurn);
-  };
-  const size_t pieces = segs.size();
-  size_t i = 0;
-  while (i < pieces) {
-    if (segs[i].gentle) {
-      size_t last = i;
-      while (last + 1 < pieces && segs[last + 1].gentle && smoothJoint(last)) ++last;
-      out->push_back(Outline(segs, i, last));
-      i = last + 1;
-      continue;
-    }
-    // A disc at every point along the curve, closer together than the
-    // smaller radius; the ends are left out where an outline's cap or the
-    // previous segment's last disc already covers them.
-    const Segment& s = segs[i];
-    const double arc = Length(Sub(s.c1, s.a)) + Length(Sub(s.c2, s.c1)) + Length(Sub(s.b, s.c2));
-    const double step = kDiscSpacing * std::min(s.ra, s.rb);
-    int n = step > 0 ? static_cast<int>(std::ceil(arc / step)) : 1;
-    n = std::clamp(n, 1, kMaxDiscsPerSegment);
-    const int from = i == 0 ? 0 : 1;
-    const int to = i + 1 < pieces && segs[i + 1].gentle ? n - 1 : n;
-    for (int k = from; k <= to; ++k) {
-      const double t = static_cast<double>(k) / n;
-      out->push_back(Disc(Bezier(s.a, s.c1, s.c2, s.b, t), s.ra + (s.rb - s.ra) * t));
-    }
-    ++i;
-  }
+  size_t used = out->size();
+  InkOutliner outliner;
+  outliner.Stroke(centre, radius, out, &used);
 }
+
+struct InkOutliner::Buffers : Scratch {};
+
+InkOutliner::InkOutliner() : buffers_(std::make_unique<Buffers>()) {}
+InkOutliner::~InkOutliner() = default;
+
+void InkOutliner::Stroke(const InkPath& centre, const std::vector<double>& radius,
+                         std::vector<InkPath>* out, size_t* used) {
+  OutlineInto(centre, radius, *buffers_, *out, *used);
+}
+
 
 } // namespace pendata

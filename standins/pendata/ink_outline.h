@@ -16,6 +16,7 @@
 // ink in pixels.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 namespace pendata {
@@ -42,6 +43,22 @@ InkPath SmoothPath(const std::vector<InkPoint>& points);
 // centre without curves is a disc.
 void OutlineStroke(const InkPath& centre, const std::vector<double>& radius,
                    std::vector<InkPath>* out);
+
+// OutlineStroke for a caller that outlines again and again (the drawing
+// fits its scale in a few rounds): it keeps its working buffers, and the
+// paths of *out from index *used on are refilled in place, their storage
+// kept, before new ones are added; *used ends past the last path written.
+class InkOutliner {
+public:
+  InkOutliner();
+  ~InkOutliner();
+  void Stroke(const InkPath& centre, const std::vector<double>& radius, std::vector<InkPath>* out,
+              size_t* used);
+
+private:
+  struct Buffers;
+  std::unique_ptr<Buffers> buffers_;
+};
 
 // The disc of radius r around c, as four quarter arcs, turning the way every
 // outline above turns.

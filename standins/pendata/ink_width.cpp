@@ -75,12 +75,21 @@ std::vector<double> WidthFactors(const Stroke& s, const InkReference& ref) {
   // Binomial smoothing over five points, the ends repeated.
   std::vector<double> out(n);
   static const double kWeights[5] = {1 / 16.0, 4 / 16.0, 6 / 16.0, 4 / 16.0, 1 / 16.0};
-  for (size_t i = 0; i < n; ++i) {
+  auto smooth = [&](size_t i) {
     double sum = 0;
     for (int k = -2; k <= 2; ++k) {
       const long j = std::clamp(static_cast<long>(i) + k, 0L, static_cast<long>(n) - 1);
       sum += kWeights[k + 2] * raw[static_cast<size_t>(j)];
     }
+    return sum;
+  };
+  for (size_t i = 0; i < n; ++i) {
+    // Away from the ends no index needs clamping; the same sum, term by term.
+    const double sum = i >= 2 && i + 2 < n
+                           ? kWeights[0] * raw[i - 2] + kWeights[1] * raw[i - 1] +
+                                 kWeights[2] * raw[i] + kWeights[3] * raw[i + 1] +
+                                 kWeights[4] * raw[i + 2]
+                           : smooth(i);
     out[i] = std::clamp(sum, kMinWidthFactor, kMaxWidthFactor);
   }
   return out;

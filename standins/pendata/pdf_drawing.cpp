@@ -200,6 +200,10 @@ Vec Rotate(Vec v, int rotation, double w, double h) {
 // The longest number written: a sign, ten digits, a point and two decimals.
 constexpr size_t kNumberChars = 14;
 
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
 // Writes v as AppendNumber does into the kNumberChars before `end`, and
 // answers where it starts; null when v is not written. Numbers are formatted
 // by hand, back to front: a drawing writes thousands of them.
@@ -222,10 +226,19 @@ char* FormatNumber(double v, char* end) {
     *--p = '.';
   }
   if (whole != 0 || frac == 0) {
-    do {
-      *--p = static_cast<char>('0' + whole % 10);
-      whole /= 10;
-    } while (whole != 0);
+    // Two digits a step: a drawing's numbers mostly have two or three.
+    while (whole >= 100) {
+      const long long pair = whole % 100;
+      whole /= 100;
+      *--p = kDigitPairs[2 * pair + 1];
+      *--p = kDigitPairs[2 * pair];
+    }
+    if (whole >= 10) {
+      *--p = kDigitPairs[2 * whole + 1];
+      *--p = kDigitPairs[2 * whole];
+    } else {
+      *--p = static_cast<char>('0' + whole);
+    }
   }
   if (negative) *--p = '-';
   return p;
@@ -259,28 +272,43 @@ public:
 
 private:
   void Curves(const InkPath& c) {
+    // "x1 y1 x2 y2 x3 y3 c\n", formatted back to front and appended at once.
+    char text[3 * kPointChars + 2];
+    char* const end = text + sizeof text;
     for (size_t i = 0; i + 2 < c.curves.size(); i += 3) {
-      Point(c.curves[i]);
-      Point(c.curves[i + 1]);
-      Point(c.curves[i + 2]);
-      out_ += "c\n";
+      char* p = end;
+      *--p = '\n';
+      *--p = 'c';
+      p = PointBefore(c.curves[i + 2], p);
+      p = PointBefore(c.curves[i + 1], p);
+      p = PointBefore(c.curves[i], p);
+      out_.append(p, static_cast<size_t>(end - p));
     }
   }
 
-  // The placement left room for the curves' extremes, so the points go out as
-  // they are: pulling a control point in would bend the curve.
   void Point(Vec pad) {
+    char text[kPointChars];
+    char* const end = text + sizeof text;
+    char* p = PointBefore(pad, end);
+    out_.append(p, static_cast<size_t>(end - p));
+  }
+
+  // The longest "x y " written.
+  static constexpr size_t kPointChars = 2 * kNumberChars + 2;
+
+  // Writes "x y " of a point into the kPointChars before `end`, and answers
+  // where it starts. The placement left room for the curves' extremes, so
+  // the points go out as they are: pulling a control point in would bend
+  // the curve.
+  char* PointBefore(Vec pad, char* end) {
     Vec v = Rotate(pl_.Map(pad), rotation_, w_, h_);
-    // "x y ", formatted back to front and appended at once.
-    char text[2 * kNumberChars + 2];
-    char* end = text + sizeof text;
     *--end = ' ';
     char* y = FormatNumber(v.y, end);
     if (!y) y = end, ok_ = false;
     *--y = ' ';
     char* x = FormatNumber(v.x, y);
     if (!x) x = y, ok_ = false;
-    out_.append(x, static_cast<size_t>(text + sizeof text - x));
+    return x;
   }
 
   std::string& out_;
@@ -388,15 +416,17 @@ public:
 private:
   // The outlines at `scale` points a pad unit (pad orientation, y down), and
   // the box they span.
+  // Each round refills the previous round's paths in place.
   Bounds Build(double scale) {
-    paths_.clear();
-    InkPath scaled;
+    size_t used = 0;
     for (size_t k = 0; k < curves_.size(); ++k) {
-      scaled.start = {curves_[k].start.x * scale, curves_[k].start.y * scale};
-      scaled.curves.clear();
-      for (const Vec& v : curves_[k].curves) scaled.curves.push_back({v.x * scale, v.y * scale});
-      OutlineStroke(scaled, radii_[k], &paths_);
+      scaled_.start = {curves_[k].start.x * scale, curves_[k].start.y * scale};
+      scaled_.curves.resize(curves_[k].curves.size());
+      for (size_t i = 0; i < scaled_.curves.size(); ++i)
+        scaled_.curves[i] = {curves_[k].curves[i].x * scale, curves_[k].curves[i].y * scale};
+      outliner_.Stroke(scaled_, radii_[k], &paths_, &used);
     }
+    paths_.resize(used);
     return CurveBounds(paths_);
   }
 
@@ -465,6 +495,8 @@ private:
   double largestRadius_ = 0;
   std::vector<Extreme> extremes_;
   std::vector<InkPath> paths_;
+  InkPath scaled_;
+  InkOutliner outliner_;
 };
 
 } // namespace
