@@ -379,6 +379,9 @@ public:
       if (std::abs(next - scale) * std::max(ax, ay) < kSettled) break;
       scale = next;
     }
+    // Outlines stray from the discs by a hair either way: start that hair
+    // inside, where the first build mostly fits and is settled at once.
+    if (std::max(ax, ay) > 0) scale = std::max(0.0, scale - kOutlineSettled / 2 / std::max(ax, ay));
     Bounds ink;
     for (int round = 0;; ++round) {
       ink = Build(scale);
@@ -389,9 +392,12 @@ public:
       // or fits at all after a few rounds.
       if (fits && ((next - scale) * std::max(ax, ay) < kOutlineSettled || round >= 3)) break;
       if (round >= 40) return false; // not seen for any input; refuse rather than spill
-      // Ink a hair too large: shrink, a little more each round, so that the
-      // loop ends with the ink inside.
-      scale = fits ? next : std::min(next, scale) * (1 - 0.0005 * (round + 1));
+      // Ink a hair too large: aim a hair inside the estimate, twice as far
+      // each round, so that the loop ends with the ink inside. The first
+      // hair is well within kOutlineSettled: the next round mostly ends it.
+      const double span = std::max(ax, ay);
+      const double hair = span > 0 ? std::ldexp(kOutlineSettled / 4, round) / span : 0;
+      scale = fits ? next : std::max(0.0, std::min(next, scale) - hair);
     }
     const Bounds region = s_.justifyMode == 0 ? WithPad(ink, scale) : ink;
 
