@@ -106,7 +106,11 @@ std::vector<Curve> BuildCurves(const PenRecord& record, double scale,
       Vec v{static_cast<double>(st.points[i].x), static_cast<double>(st.points[i].y)};
       bool last = i + 1 == st.points.size();
       if (!p.empty()) {
-        double d = std::hypot(v.x - p.back().x, v.y - p.back().y) * scale;
+        // Whole pad units: the squares add up exactly, and the root is
+        // hypot's but for rounding, which only matters at the threshold.
+        const double dx = v.x - p.back().x, dy = v.y - p.back().y;
+        double d = std::sqrt(dx * dx + dy * dy) * scale;
+        if (std::abs(d - kMinSpacing) < 1e-9) d = std::hypot(dx, dy) * scale;
         if (d < kMinSpacing && !(last && d > 0)) continue;
       }
       p.push_back(v);
@@ -221,8 +225,9 @@ char* FormatNumber(double v, char* end) {
   long long whole = r / 100, frac = r % 100;
   char* p = end;
   if (frac != 0) {
-    if (frac % 10) *--p = static_cast<char>('0' + frac % 10);
-    *--p = static_cast<char>('0' + frac / 10);
+    const char* pair = kDigitPairs + 2 * frac;
+    if (pair[1] != '0') *--p = pair[1];
+    *--p = pair[0];
     *--p = '.';
   }
   if (whole != 0 || frac == 0) {
