@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ByteRange.h"
+#include "InstantHandler.h"
 #include "PdfError.h"
 #include "Report.h"
 #include "SignatureFields.h"
@@ -22,21 +23,6 @@
 using namespace penvane;
 
 namespace {
-
-class InstantHandler : public SignatureHandler {
-public:
-    SigningAnswer Sign(const SignRequest&) override { throw PdfError("not signing"); }
-    AppearanceAnswer Appearance() override { throw PdfError("not signing"); }
-    uint32_t ValueSize() override { throw PdfError("not signing"); }
-    std::string Value(const std::string&) override { throw PdfError("not signing"); }
-    ValidationAnswer Validate(const std::string& value, const std::string& digest) override {
-        if (digest.size() != kDigestLength) std::abort();
-        ValidationAnswer a;
-        a.digest = value.empty() ? 3 : 4;
-        return a;
-    }
-    std::vector<ValidityLayer> Layers(const ResultsBag&) override { return {}; }
-};
 
 void Check(bool fact) {
     if (!fact) std::abort();

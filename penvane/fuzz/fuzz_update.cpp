@@ -29,26 +29,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "InstantHandler.h"
 #include "PdfError.h"
 #include "Verification.h"
 
 using namespace penvane;
 
 namespace {
-
-class InstantHandler : public SignatureHandler {
-public:
-    SigningAnswer Sign(const SignRequest&) override { throw PdfError("not signing"); }
-    AppearanceAnswer Appearance() override { throw PdfError("not signing"); }
-    uint32_t ValueSize() override { throw PdfError("not signing"); }
-    std::string Value(const std::string&) override { throw PdfError("not signing"); }
-    ValidationAnswer Validate(const std::string& value, const std::string&) override {
-        ValidationAnswer a;
-        a.digest = value.empty() ? 3 : 4;
-        return a;
-    }
-    std::vector<ValidityLayer> Layers(const ResultsBag&) override { return {}; }
-};
 
 struct Document {
     std::string bytes;

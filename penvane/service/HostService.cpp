@@ -25,7 +25,6 @@
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -35,13 +34,15 @@
 #include <vector>
 
 #include "HostHandOver.h"
+#include "HostSpawn.h"
 
-extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using penvane::HandedHost;
+using penvane::SpawnedHost;
+using penvane::SpawnHost;
 
 struct Options {
     std::string socket, log = "/dev/null";
@@ -67,44 +68,11 @@ void OnSignal(int signal) {
 }
 
 bool Spawn(const Options& options, Warm* out) {
-    int in[2], outPipe[2];
-    if (pipe2(in, O_CLOEXEC) != 0) return false;
-    if (pipe2(outPipe, O_CLOEXEC) != 0) {
-        close(in[0]);
-        close(in[1]);
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, options.log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     // A group of its own: the command that takes it kills that group on a
     // signal or a time-out, which ends the host and nothing else.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    posix_spawnattr_setpgroup(&attr, 0);
-    std::vector<char*> args;
-    for (const std::string& a : options.command) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    close(in[0]);
-    close(outPipe[1]);
-    if (rc != 0) {
-        close(in[1]);
-        close(outPipe[0]);
-        return false;
-    }
-    out->host = {in[1], outPipe[0], pid};
+    SpawnedHost host;
+    if (SpawnHost(options.command, options.log, 0600, &host) != 0) return false;
+    out->host = {host.toHost, host.fromHost, host.pid};
     out->started = Clock::now();
     return true;
 }

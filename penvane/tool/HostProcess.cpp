@@ -6,14 +6,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "HostSpawn.h"
 #include "Interruption.h"
 #include "PdfError.h"
-
-extern char** environ;
 
 namespace penvane {
 namespace {
@@ -32,48 +30,14 @@ void CloseFd(int* fd) {
 }  // namespace
 
 HostProcess::HostProcess(const std::vector<std::string>& argv, const std::string& errorLog) {
-    int in[2], out[2];
-    if (argv.empty() || pipe2(in, O_CLOEXEC) != 0) throw PdfError("cannot start the host program");
-    if (pipe2(out, O_CLOEXEC) != 0) {
-        close(in[0]);
-        close(in[1]);
-        throw PdfError("cannot start the host program");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, errorLog.empty() ? "/dev/null" : errorLog.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    // Its own process group: ending the host ends what it started (wine's
-    // helpers), and nothing else; a Ctrl-C at the terminal reaches the tool
-    // alone, which then ends the host itself. The child starts with default
-    // signal handling and nothing blocked.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    posix_spawnattr_setpgroup(&attr, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    int rc = posix_spawnp(&pid_, args[0], &actions, &attr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    close(in[0]);
-    close(out[1]);
-    toHost_ = in[1];
-    fromHost_ = out[0];
-    if (rc != 0) {
-        pid_ = -1;
-        CloseFd(&toHost_);
-        CloseFd(&fromHost_);
-        throw PdfError("cannot start the host program " + argv[0] + ": " + std::strerror(rc));
-    }
+    SpawnedHost host;
+    const int rc = SpawnHost(argv, errorLog.empty() ? "/dev/null" : errorLog, 0644, &host);
+    if (rc != 0)
+        throw PdfError("cannot start the host program" + (argv.empty() ? std::string() : " " + argv[0]) + ": " +
+                       std::strerror(rc));
+    pid_ = host.pid;
+    toHost_ = host.toHost;
+    fromHost_ = host.fromHost;
     AddInterruptibleHostGroup(pid_);
     fcntl(toHost_, F_SETFL, fcntl(toHost_, F_GETFL) | O_NONBLOCK);
     fcntl(fromHost_, F_SETFL, fcntl(fromHost_, F_GETFL) | O_NONBLOCK);
