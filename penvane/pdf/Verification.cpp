@@ -1,12 +1,16 @@
 #include "Verification.h"
 
 #include <algorithm>
+#include <exception>
+#include <future>
 #include <map>
 #include <set>
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include "CmsIntegrity.h"
+#include "Concurrently.h"
+#include "EveryObject.h"
 #include "LaterRevisions.h"
 #include "PdfError.h"
 #include "ReaderAgreement.h"
@@ -111,10 +115,12 @@ void RefuseRepairs(QPDF& q, const std::string& path) {
 
 bool IsValidDigestCode(int32_t code) { return code == 4 || code == 5 || code == 7; }
 
-std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
-    QPDF& q = *pdf.qpdf;
+namespace {
+
+// The signatures the form's fields hold, in the fields' order; `seen` gets
+// their dictionaries.
+std::vector<SignatureReport> FieldSignatures(QPDF& q, std::set<QPDFObjGen>* seen) {
     std::vector<SignatureReport> found;
-    std::set<QPDFObjGen> seen;
     for (const SignatureField& f : ListSignatureFields(q)) {
         if (!f.IsSigned()) continue;
         SignatureReport r;
@@ -126,56 +132,75 @@ std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
             r.problem = "the signature dictionary is not an indirect object";
             r.dictObject = r.dictGeneration = 0;
         } else {
-            seen.insert(f.value.getObjGen());
+            seen->insert(f.value.getObjGen());
         }
         found.push_back(r);
     }
-    // Signature dictionaries that no field holds: a verifier that looked at
-    // fields alone could be shown one signature while another hides.
-    for (auto& obj : q.getAllObjects()) {
-        if (!obj.isDictionary() || seen.count(obj.getObjGen())) continue;
-        QPDFObjectHandle type = obj.getKey("/Type");
-        if (!(type.isNameAndEquals("/Sig") || (obj.hasKey("/ByteRange") && obj.hasKey("/Contents")))) continue;
-        SignatureReport r;
-        Describe(obj, &r);
-        r.heldByNoField = true;
-        found.push_back(r);
-    }
-    std::stable_sort(found.begin(), found.end(), [](const SignatureReport& a, const SignatureReport& b) {
-        long long ea = a.range ? RangeEnd(*a.range) : -1;
-        long long eb = b.range ? RangeEnd(*b.range) : -1;
-        return ea > eb;
-    });
-    // Pages' rotations for the picture.
+    return found;
+}
+
+bool LooksLikeSignature(QPDFObjectHandle obj) {
+    return obj.isDictionary() &&
+           (obj.getKey("/Type").isNameAndEquals("/Sig") || (obj.hasKey("/ByteRange") && obj.hasKey("/Contents")));
+}
+
+// A signature dictionary that no field holds: a verifier that looked at
+// fields alone could be shown one signature while another hides.
+SignatureReport UnheldSignature(QPDFObjectHandle obj) {
+    SignatureReport r;
+    Describe(obj, &r);
+    r.heldByNoField = true;
+    return r;
+}
+
+bool EndsLater(const SignatureReport& a, const SignatureReport& b) {
+    long long ea = a.range ? RangeEnd(*a.range) : -1;
+    long long eb = b.range ? RangeEnd(*b.range) : -1;
+    return ea > eb;
+}
+
+// Pages' rotations for the picture.
+void SetRotations(QPDF& q, std::vector<SignatureReport>& found) {
     std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(q).getAllPages();
     for (auto& r : found)
         if (r.page >= 1 && r.page <= static_cast<int>(pages.size()))
             r.rotation = PageRotation(pages[r.page - 1].getObjectHandle());
+}
+
+}  // namespace
+
+std::vector<SignatureReport> FindSignatures(LoadedPdf& pdf) {
+    QPDF& q = *pdf.qpdf;
+    std::set<QPDFObjGen> seen;
+    std::vector<SignatureReport> found = FieldSignatures(q, &seen);
+    for (auto& obj : q.getAllObjects())
+        if (!seen.count(obj.getObjGen()) && LooksLikeSignature(obj)) found.push_back(UnheldSignature(obj));
+    std::stable_sort(found.begin(), found.end(), EndsLater);
+    SetRotations(q, found);
     return found;
 }
 
 namespace {
 
-VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
-    QPDF& q = *pdf.qpdf;
-    // qpdf's mends of the page tree while loading were never refused; from
-    // here on, any warning is a repair of what this verification reads.
-    q.getWarnings();
-    CheckReadersAgree(pdf);
-    for (auto& object : q.getAllObjects()) object.isDictionary();
-    RefuseRepairs(q, pdf.path);
-    VerifyReport report;
-    report.path = pdf.path;
-    report.fileSize = static_cast<long long>(pdf.bytes.size());
-    report.signatures = FindSignatures(pdf);
-    // What qpdf's form helper says of the form (a widget no field lists)
-    // is no repair of what was read.
-    q.getWarnings();
-    const XRef xref = q.getXRefTable();
+// A signature on its way through the checks.
+struct Judged {
+    SignatureReport report;
+    std::string contents;         // the gap's bytes, once coverage holds
+    std::string digest;           // ours: SHA-1 of the signed bytes
+    std::exception_ptr failure;   // of the digest or the other handler's check
+    bool covered = false;
+    bool needsChanges = false;    // ours, valid for a revision that later ones follow
+};
 
-    // Coverage, then the handler.
-    std::vector<SignatureReport*> needChanges;
-    for (SignatureReport& r : report.signatures) {
+// Coverage of each signature in `all` from `first` on, read from the
+// document in order; then the digests over the signed bytes, each over most
+// of the file, side by side (they touch only the bytes; another handler's
+// signature is judged there whole); then the handler, in order.
+void Judge(LoadedPdf& pdf, const XRef& xref, SignatureHandler* handler, std::vector<Judged>& all, size_t first) {
+    QPDF& q = *pdf.qpdf;
+    std::vector<Judged*> covered;
+    for (size_t i = first; i < all.size(); ++i) {
+        SignatureReport& r = all[i].report;
         if (!r.problem.empty()) continue;
         if (!r.range) {
             if (r.ours) r.problem = "/ByteRange is missing or not four integers";
@@ -201,25 +226,90 @@ VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
             r.problem = "the gap in /ByteRange is not this dictionary's /Contents";
             continue;
         }
-        const long long end = RangeEnd(*r.range);
-        r.coversWholeFile = c.wholeFile || OnlyWhitespace(pdf.bytes, end);
-        if (!r.ours) {
-            r.problem = CheckOtherHandler(pdf.bytes.substr(0, static_cast<size_t>(end)), *r.range, c.contents, r.subFilter,
-                                          &r.integrity);
-            continue;
+        r.coversWholeFile = c.wholeFile || OnlyWhitespace(pdf.bytes, RangeEnd(*r.range));
+        all[i].contents = std::move(c.contents);
+        all[i].covered = true;
+        covered.push_back(&all[i]);
+    }
+
+    const std::string_view bytes = pdf.bytes;
+    ForEachConcurrently(covered.size(), [&covered, bytes](size_t i) {
+        Judged& j = *covered[i];
+        SignatureReport& r = j.report;
+        try {
+            if (r.ours) j.digest = Sha1OverRanges(bytes, *r.range);
+            else
+                r.problem = CheckOtherHandler(bytes.substr(0, static_cast<size_t>(RangeEnd(*r.range))), *r.range,
+                                              j.contents, r.subFilter, &r.integrity);
+        } catch (...) {
+            j.failure = std::current_exception();
         }
+    });
+
+    for (Judged* j : covered) {
+        if (j->failure) std::rethrow_exception(j->failure);
+        SignatureReport& r = j->report;
+        if (!r.ours) continue;
         if (!handler) throw PdfError("no handler to validate a signature with");
-        r.answer = handler->Validate(c.contents, Sha1OverRanges(pdf.bytes, *r.range));
+        r.answer = handler->Validate(j->contents, j->digest);
         r.valid = r.answer->digest && IsValidDigestCode(*r.answer->digest);
         if (!r.valid) r.problem = "the handler does not find the signature valid for these bytes";
         if (r.coversWholeFile) continue;
-        if (!EndsRevision(pdf.bytes, end)) {
+        if (!EndsRevision(pdf.bytes, RangeEnd(*r.range))) {
             r.valid = false;
             r.problem = "the signed range does not end a complete revision";
             continue;
         }
-        needChanges.push_back(&r);
+        j->needsChanges = true;
     }
+}
+
+VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
+    QPDF& q = *pdf.qpdf;
+    // Every object is read, in an instance of its own on another core, while
+    // this one reads the fields and judges their signatures: any object qpdf
+    // could read only by repairing it refuses the file, and the dictionaries
+    // that look like signatures come from that reading too.
+    std::future<EveryObjectReading> everyObject =
+        std::async(std::launch::async, [&pdf] { return ReadEveryObject(pdf.path, pdf.bytes, pdf.password); });
+    // Structures readers resolve differently are named first; then a refusal
+    // for a repair comes before any other failure, as it would had the whole
+    // document been read before the fields.
+    CheckReadersAgree(pdf);
+    auto refusal = [&everyObject](std::exception_ptr failure) {
+        everyObject.get();
+        std::rethrow_exception(failure);
+    };
+
+    std::vector<Judged> all;
+    std::set<QPDFObjGen> seen;
+    XRef xref;
+    try {
+        for (SignatureReport& r : FieldSignatures(q, &seen)) all.push_back({std::move(r)});
+        // What qpdf's form helper says of the form (a widget no field lists)
+        // is no repair of what was read.
+        q.getWarnings();
+        xref = q.getXRefTable();
+        Judge(pdf, xref, handler, all, 0);
+    } catch (...) {
+        refusal(std::current_exception());
+    }
+    const size_t held = all.size();
+    for (const QPDFObjGen& og : everyObject.get().signatureLike)
+        if (!seen.count(og)) all.push_back({UnheldSignature(q.getObject(og))});
+    Judge(pdf, xref, handler, all, held);
+
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Judged& a, const Judged& b) { return EndsLater(a.report, b.report); });
+    VerifyReport report;
+    report.path = pdf.path;
+    report.fileSize = static_cast<long long>(pdf.bytes.size());
+    report.signatures.reserve(all.size());
+    for (Judged& j : all) report.signatures.push_back(std::move(j.report));
+    SetRotations(q, report.signatures);
+    std::vector<SignatureReport*> needChanges;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i].needsChanges) needChanges.push_back(&report.signatures[i]);
 
     // The revisions after the earliest signed one, each compared once.
     // A dictionary no field holds: a later update that took its field away

@@ -1,0 +1,22 @@
+#include "EveryObject.h"
+
+#include "PdfError.h"
+#include "PdfLoad.h"
+
+namespace penvane {
+
+EveryObjectReading ReadEveryObject(const std::string& name, std::string_view bytes, const std::string& password) {
+    std::unique_ptr<QPDF> q = LoadRevision(name, bytes, password);
+    EveryObjectReading reading;
+    for (QPDFObjectHandle& object : q->getAllObjects()) {
+        if (!object.isDictionary()) continue;
+        if (object.getKey("/Type").isNameAndEquals("/Sig") || (object.hasKey("/ByteRange") && object.hasKey("/Contents")))
+            reading.signatureLike.push_back(object.getObjGen());
+    }
+    if (q->anyWarnings())
+        throw PdfError(name + ": damaged; qpdf could read it only by repairing it (" +
+                       q->getWarnings().front().getMessageDetail() + ")");
+    return reading;
+}
+
+}  // namespace penvane
