@@ -25,31 +25,46 @@
 # PENVANE_HOST_SOCKET, and unsets DISPLAY for headless.
 # shellcheck shell=bash
 
-_penvane_session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Parameter expansion and builtins where they do: most commands find the
+# session up, and then this file's whole cost is a handful of milliseconds.
+_penvane_session_here=${BASH_SOURCE[0]}
+case $_penvane_session_here in */*) _penvane_session_here=${_penvane_session_here%/*} ;; *) _penvane_session_here=. ;; esac
+_penvane_session_root=$(cd -P "$_penvane_session_here/.." && pwd)
+unset _penvane_session_here
 PENVANE_SESSION_IDLE=${PENVANE_SESSION_IDLE:-300}
 _penvane_session_home=${PENVANE_SESSION_HOME:-$_penvane_session_root/build/session}
 _penvane_session_home() { echo "$_penvane_session_home"; }
 
 _penvane_session_log() { echo "penvane: $*" >&2; }
 
-# The private runtime folder of this user and checkout.
+# A short name for this checkout's session (FNV-1a of its home, in bash).
+_penvane_session_tag() {
+  local text=$1 hash=2166136261 i code
+  for ((i = 0; i < ${#text}; i++)); do
+    printf -v code '%d' "'${text:i:1}"
+    hash=$(( ((hash ^ (code & 255)) * 16777619) & 4294967295 ))
+  done
+  echo "$hash"
+}
+
+# The private runtime folder of this user and checkout, in _penvane_run.
+# With CHECK=check, a folder under /tmp is checked to be ours and closed to
+# others (a stat); without, it only has to exist and be ours: a folder of
+# ours that a set-up checked stays closed unless we open it ourselves.
 _penvane_runtime_dir() {
-  local base=${XDG_RUNTIME_DIR:-}
+  local check=${1:-} base=${XDG_RUNTIME_DIR:-}
   if [ -z "$base" ] || [ ! -d "$base" ] || [ ! -w "$base" ]; then
     base=/tmp/penvane-$UID
-    mkdir -p -m 0700 "$base" 2>/dev/null
+    [ -d "$base" ] || mkdir -p -m 0700 "$base" 2>/dev/null
     # Someone else's folder, or one others may enter, is not ours to use.
-    if [ ! -O "$base" ] || [ "$(stat -c %a "$base")" != 700 ]; then
+    if [ ! -O "$base" ] || { [ -n "$check" ] && [ "$(stat -c %a "$base")" != 700 ]; }; then
       _penvane_session_log "$base is not a private folder of yours; remove it or set XDG_RUNTIME_DIR"
       return 1
     fi
   fi
-  local dir
-  local sum
-  sum=$(cksum <<<"$_penvane_session_home")
-  dir=$base/penvane-${sum%% *}
-  [ -d "$dir" ] || mkdir -p -m 0700 "$dir" || return 1
-  echo "$dir"
+  [ -n "${_penvane_session_tag_value:-}" ] || _penvane_session_tag_value=$(_penvane_session_tag "$_penvane_session_home")
+  _penvane_run=$base/penvane-$_penvane_session_tag_value
+  [ -d "$_penvane_run" ] || mkdir -p -m 0700 "$_penvane_run" || return 1
 }
 
 # Debian's wineserver is a script that runs wineserver64 in its place.
@@ -61,7 +76,7 @@ _penvane_is_wineserver() {
 
 _penvane_is_service() { [ -n "$1" ] && [ "$(_penvane_read "/proc/$1/comm")" = penvane-host-se ]; }
 
-_penvane_win_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
+_penvane_win_path() { local p=$1; echo "Z:${p//\//\\}"; }
 
 # A fingerprint of the modules a prefix registers or a host loads: their
 # paths, sizes and times (cheap on every command, and any rebuild changes it).
@@ -122,33 +137,41 @@ _penvane_session_prefix() {
   touch "$WINEPREFIX/.penvane-ready"
 }
 
-penvane_session_up() {
+# Sets the environment of session KIND (headless or desktop) and answers
+# whether it is up with the current modules, as it is for most commands:
+# nothing to set up then, and no lock to wait for.
+penvane_session_ready() {
   local kind=${1:?headless or desktop}
   local build=$_penvane_session_root/build
-  local hostexe=$build/win/standins/host/program/penvane-host.exe
-  local plugin=$build/win/plugin/PenvanePlus.api
-  local ocx=$build/win/control/PenvanePdf.OCX
-  local pad=$build/win/standins/quillix/quillix.dll
-  local service=$build/tool/penvane/service/penvane-host-service
-  local run
-  run=$(_penvane_runtime_dir) || return 1
+  _penvane_hostexe=$build/win/standins/host/program/penvane-host.exe
+  _penvane_plugin=$build/win/plugin/PenvanePlus.api
+  _penvane_ocx=$build/win/control/PenvanePdf.OCX
+  _penvane_pad=$build/win/standins/quillix/quillix.dll
+  _penvane_runtime_dir || return 2
+  local run=$_penvane_run
   export WINEPREFIX=$_penvane_session_home/$kind WINEDEBUG=-all WINEARCH=win64
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ "$kind" = headless ] && unset DISPLAY
   export PENVANE_HOST_LOG=${PENVANE_HOST_LOG:-$run/penvane-host.log}
-  export PENVANE_HOST="wine \"$hostexe\" --protocol \"$(_penvane_win_path "$plugin")\""
-  local stamp
-  stamp=$(_penvane_modules_stamp "$ocx" "$pad" "$hostexe" "$plugin")
-  # Up already, as on most commands: nothing to do, and no lock to wait for.
-  if [ "$(_penvane_read "$WINEPREFIX/.penvane-registered")" = "$stamp" ] &&
-     _penvane_is_wineserver "$(_penvane_read "$run/wineserver-$kind.pid")"; then
-    if [ "$kind" = desktop ]; then return 0; fi
-    if _penvane_is_service "$(_penvane_read "$run/service.pid")" && [ -S "$run/host.sock" ] &&
-       [ "$(_penvane_read "$run/service.stamp")" = "$stamp" ]; then
-      export PENVANE_HOST_SOCKET=$run/host.sock
-      return 0
-    fi
-  fi
+  export PENVANE_HOST="wine \"$_penvane_hostexe\" --protocol \"$(_penvane_win_path "$_penvane_plugin")\""
+  _penvane_stamp=$(_penvane_modules_stamp "$_penvane_ocx" "$_penvane_pad" "$_penvane_hostexe" "$_penvane_plugin")
+  [ "$(_penvane_read "$WINEPREFIX/.penvane-registered")" = "$_penvane_stamp" ] &&
+    _penvane_is_wineserver "$(_penvane_read "$run/wineserver-$kind.pid")" || return 1
+  [ "$kind" = desktop ] && return 0
+  _penvane_is_service "$(_penvane_read "$run/service.pid")" && [ -S "$run/host.sock" ] &&
+    [ "$(_penvane_read "$run/service.stamp")" = "$_penvane_stamp" ] || return 1
+  export PENVANE_HOST_SOCKET=$run/host.sock
+}
+
+penvane_session_up() {
+  local kind=${1:?headless or desktop}
+  local ready=0
+  penvane_session_ready "$kind" || ready=$?
+  case $ready in 0) return 0 ;; 2) return 1 ;; esac
+  local service=$_penvane_session_root/build/tool/penvane/service/penvane-host-service
+  local hostexe=$_penvane_hostexe ocx=$_penvane_ocx pad=$_penvane_pad stamp=$_penvane_stamp
+  _penvane_runtime_dir check || return 1
+  local run=$_penvane_run
   # The set-up runs as a job the caller waits for with `wait`, which a
   # trapped signal interrupts at once (scripts/penvane traps them); the set-up
   # itself then finishes on its own, for the next command.
@@ -174,9 +197,11 @@ penvane_session_up() {
       for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
     fi
     [ -x "$service" ] || exit 0   # commands then start their own hosts
+    # Its hosts warm up while they wait: the first request finds the pad's
+    # module loaded.
     eval "set -- $PENVANE_HOST"
     setsid "$service" --socket "$run/host.sock" --warm 2 --idle "$PENVANE_SESSION_IDLE" \
-      --log "$PENVANE_HOST_LOG" -- "$@" </dev/null >/dev/null 2>>"$PENVANE_HOST_LOG" 9>&- &
+      --log "$PENVANE_HOST_LOG" -- "$@" --warm-up </dev/null >/dev/null 2>>"$PENVANE_HOST_LOG" 9>&- &
     echo $! >"$run/service.pid"
     echo "$stamp" >"$run/service.stamp"
     for _ in $(seq 1 100); do [ -S "$run/host.sock" ] && break; sleep 0.01; done
@@ -188,7 +213,8 @@ penvane_session_up() {
 
 penvane_session_down() {
   local run pid kind
-  run=$(_penvane_runtime_dir) || return 1
+  _penvane_runtime_dir || return 1
+  run=$_penvane_run
   (
     flock 9
     pid=$(_penvane_read "$run/service.pid")

@@ -5,12 +5,14 @@
 // the records and the bags the handler reads, calls the handler's callbacks,
 // and reports what the handler answered. Malformed or unknown requests get
 // an error answer; the program ends at "quit" or at the end of its input.
+// With warmUp, it validates a value of its own before the first request
+// (see RunProtocol), so that a host kept waiting answers the first one fast.
 #pragma once
 #include <iosfwd>
 #include <string>
 
 namespace standin {
 
-int RunProtocol(const std::wstring& pluginPath, std::istream& in, std::ostream& out);
+int RunProtocol(const std::wstring& pluginPath, std::istream& in, std::ostream& out, bool warmUp = false);
 
 }  // namespace standin

@@ -1,8 +1,11 @@
 // penvane-host: loads a plug-in file as the PDF host does.
 //   penvane-host PLUG-IN              reports what it registered; exit code 0
 //                                     only when start-up and unload went through
-//   penvane-host --protocol PLUG-IN   answers the `penvane` tool's requests,
-//                                     one JSON line each, on its standard streams
+//   penvane-host --protocol PLUG-IN [--warm-up]
+//                                     answers the `penvane` tool's requests,
+//                                     one JSON line each, on its standard streams;
+//                                     --warm-up first validates a value of its
+//                                     own, for a host kept waiting (the service)
 //   penvane-host --soak PLUG-IN --strokes FILE [--captures N] [--validations M]
 //                                     the long run (SoakMode.h); exit code 0
 //                                     only when no figure grew
@@ -20,7 +23,7 @@ namespace {
 int Usage()
 {
     std::cerr << "usage: penvane-host <plug-in file>\n"
-                 "       penvane-host --protocol <plug-in file>\n"
+                 "       penvane-host --protocol <plug-in file> [--warm-up]\n"
                  "       penvane-host --soak <plug-in file> --strokes <file> [--captures N] [--validations M]\n";
     return 2;
 }
@@ -48,6 +51,8 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc == 3 && std::wstring(argv[1]) == L"--protocol")
         return standin::RunProtocol(argv[2], std::cin, std::cout);
+    if (argc == 4 && std::wstring(argv[1]) == L"--protocol" && std::wstring(argv[3]) == L"--warm-up")
+        return standin::RunProtocol(argv[2], std::cin, std::cout, true);
     if (argc >= 3 && std::wstring(argv[1]) == L"--soak")
         return Soak(argc, argv);
     if (argc != 2)
