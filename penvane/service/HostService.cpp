@@ -6,12 +6,15 @@
 //
 // It listens on PATH (a local socket; its folder keeps others out) and keeps
 // N hosts (COMMAND ARGS, e.g. `wine penvane-host.exe --protocol PLUGIN`)
-// started, each waiting for its first request. A command that connects is
-// handed one of them (HostHandOver.h) and owns it from then on: it speaks
-// with it, ends it with "quit", or kills its process group. The service
-// starts another in its place, reaps the ones that end, and leaves (ending
-// its waiting hosts) after SECONDS without a command, or on SIGTERM,
-// SIGINT or SIGHUP.
+// ready, each waiting for a request. A command that asks is handed one of
+// them (HostHandOver.h) and owns it from then on: it speaks with it, ends it
+// with "quit", kills its process group, or gives it back when it only
+// validated, and then it waits for the next command. Hosts out with commands
+// count towards N, and one at least always waits, so a command that runs
+// beside another does not wait for Wine either; a host that served
+// kMaxUses commands is let go. The service reaps the hosts that end and
+// leaves (ending its waiting hosts) after SECONDS without a command, or on
+// SIGTERM, SIGINT or SIGHUP.
 //
 // A host that ends before it was handed over is started again, but after
 // three that ended within two seconds of their start the service keeps none
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
@@ -50,9 +54,14 @@ struct Options {
     std::vector<std::string> command;
 };
 
+// Commands a host serves before it is let go: a bound on whatever a long
+// life might gather, far above what its start costs.
+constexpr int kMaxUses = 200;
+
 struct Warm {
     HandedHost host;
     Clock::time_point started;
+    int uses = 0;   // commands it served
 };
 
 int wakeUp[2] = {-1, -1};
@@ -142,11 +151,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::deque<Warm> warm;
-    int quickDeaths = 0;   // hosts in a row that ended soon after their start
+    std::deque<Warm> warm;      // waiting for a command, the most recently used first
+    std::map<pid_t, Warm> out;  // with a command; only its pid and uses matter
+    int quickDeaths = 0;        // hosts in a row that ended soon after their start
     auto lastUse = Clock::now();
     while (!stopSignal) {
-        while (static_cast<int>(warm.size()) < options.warm && quickDeaths < 3) {
+        while ((warm.empty() || warm.size() + out.size() < static_cast<size_t>(options.warm)) &&
+               options.warm > 0 && quickDeaths < 3) {
             Warm w;
             if (!Spawn(options, &w)) break;
             warm.push_back(w);
@@ -164,6 +175,7 @@ int main(int argc, char** argv) {
         }
         // Reap every child that ended; a waiting one is replaced.
         for (pid_t pid; (pid = waitpid(-1, nullptr, WNOHANG)) > 0;) {
+            out.erase(pid);
             auto it = std::find_if(warm.begin(), warm.end(), [pid](const Warm& w) { return w.host.pid == pid; });
             if (it == warm.end()) continue;
             quickDeaths = Clock::now() - it->started < std::chrono::seconds(2) ? quickDeaths + 1 : 0;
@@ -174,6 +186,34 @@ int main(int argc, char** argv) {
         const int connection = accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) continue;
         lastUse = Clock::now();
+        // Commands send their message right after they connect.
+        const penvane::HostRequest request = penvane::ReadHostRequest(connection, 500);
+        if (request.kind == penvane::HostRequest::Back) {
+            // Only a host of ours that a command took, still running.
+            auto it = out.find(request.host.pid);
+            if (it == out.end() || waitpid(request.host.pid, nullptr, WNOHANG) != 0) {
+                if (it != out.end()) out.erase(it);
+                close(request.host.toHost);
+                close(request.host.fromHost);
+                close(connection);
+                continue;
+            }
+            Warm back = it->second;
+            back.host = request.host;
+            out.erase(it);
+            penvane::AcknowledgeHost(connection);
+            close(connection);
+            if (back.uses >= kMaxUses || static_cast<int>(warm.size()) >= std::max(options.warm, 1)) {
+                Release(back);
+                continue;
+            }
+            warm.push_front(back);
+            continue;
+        }
+        if (request.kind != penvane::HostRequest::Take) {
+            close(connection);
+            continue;
+        }
         Warm w;
         if (warm.empty()) {
             if (!Spawn(options, &w)) {
@@ -186,9 +226,13 @@ int main(int argc, char** argv) {
         }
         if (!penvane::SendHost(connection, w.host)) kill(-w.host.pid, SIGKILL);
         close(connection);
-        // The command owns it now; only reaping is left here.
+        // The command owns it now: it may give it back, else only reaping
+        // is left here.
         close(w.host.toHost);
         close(w.host.fromHost);
+        w.host.toHost = w.host.fromHost = -1;
+        ++w.uses;
+        out[w.host.pid] = w;
     }
     close(listening);
     unlink(options.socket.c_str());

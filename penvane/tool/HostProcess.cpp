@@ -73,6 +73,13 @@ HostProcess::~HostProcess() {
     KillGroup();
 }
 
+void HostProcess::Forget() {
+    if (pid_ > 0) RemoveInterruptibleHostGroup(pid_);
+    pid_ = -1;
+    CloseFd(&toHost_);
+    CloseFd(&fromHost_);
+}
+
 void HostProcess::KillGroup() {
     if (pid_ <= 0) return;
     kill(-pid_, SIGKILL);

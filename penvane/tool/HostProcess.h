@@ -37,6 +37,16 @@ public:
     // False once an exchange failed: the host is gone.
     bool Healthy() const { return pid_ > 0; }
 
+    // A host another process started, healthy, with nothing of its output
+    // left unread: it waits for its next request and may serve another.
+    bool Idle() const { return pid_ > 0 && !child_ && buffer_.empty(); }
+    int ToHost() const { return toHost_; }
+    int FromHost() const { return fromHost_; }
+    pid_t Pid() const { return pid_; }
+    // Lets go of a host another process now holds: closes this process's
+    // descriptors and no longer ends its group, on a signal or otherwise.
+    void Forget();
+
 private:
     bool TakeLine(std::string* line);
     [[noreturn]] void Fail(const std::string& message);

@@ -54,6 +54,13 @@ ProtocolHandler::~ProtocolHandler() {
     // A host that failed an exchange is gone already; a working one has a
     // moment to end cleanly before its group is ended.
     if (!host_ || !host_->Healthy()) return;
+    if (onlyValidations_ && !command_.socket.empty() && host_->Idle()) {
+        const HandedHost handed{host_->ToHost(), host_->FromHost(), host_->Pid()};
+        if (GiveHostBack(command_.socket, 1000, handed)) {
+            host_->Forget();
+            return;
+        }
+    }
     try {
         host_->Exchange(SimpleRequestLine("quit"), 2);
     } catch (const PdfError&) {
@@ -100,6 +107,7 @@ void Check(bool ok, const std::string& error) {
 }  // namespace
 
 SigningAnswer ProtocolHandler::Sign(const SignRequest& request) {
+    onlyValidations_ = false;
     int timeout = request.strokes ? command_.answerSeconds : command_.captureSeconds;
     Message m;
     try {
@@ -118,6 +126,7 @@ SigningAnswer ProtocolHandler::Sign(const SignRequest& request) {
 }
 
 AppearanceAnswer ProtocolHandler::Appearance() {
+    onlyValidations_ = false;
     Message m = Ask(SimpleRequestLine("appearance"), "appearance", command_.answerSeconds);
     AppearanceAnswer a;
     std::string error;
@@ -126,6 +135,7 @@ AppearanceAnswer ProtocolHandler::Appearance() {
 }
 
 uint32_t ProtocolHandler::ValueSize() {
+    onlyValidations_ = false;
     Message m = Ask(SimpleRequestLine("size"), "size", command_.answerSeconds);
     uint32_t size = 0;
     std::string error;
@@ -134,6 +144,7 @@ uint32_t ProtocolHandler::ValueSize() {
 }
 
 std::string ProtocolHandler::Value(const std::string& digest) {
+    onlyValidations_ = false;
     Message m = Ask(ValueRequestLine(digest), "value", command_.answerSeconds);
     std::string value, error;
     Check(ReadValueAnswer(m, &value, &error), error);

@@ -1,6 +1,8 @@
 // The signature handler as the host program answers for it over the line
-// protocol. The host program starts at the first request and ends with the
-// handler; one run serves one signing or any number of validations.
+// protocol. The host program starts at the first request (or comes warm
+// from the host service) and ends with the handler; one run serves one
+// signing or any number of validations. A service's host that answered only
+// validations goes back to the service instead, for the next command.
 #pragma once
 #include "HostProcess.h"
 #include "SignatureHandler.h"
@@ -49,6 +51,10 @@ private:
     Message Ask(const std::string& line, const char* op, int timeoutSeconds);
     HostCommand command_;
     std::unique_ptr<HostProcess> host_;
+    // Only validations so far: a host from the service goes back to it at
+    // the end, for the next command. Anything of a signing keeps state in
+    // the host, which then ends with this handler.
+    bool onlyValidations_ = true;
 };
 
 }  // namespace penvane
