@@ -16,6 +16,7 @@ EveryObjectReading ReadEveryObject(const std::string& name, std::string_view byt
     if (q->anyWarnings())
         throw PdfError(name + ": damaged; qpdf could read it only by repairing it (" +
                        q->getWarnings().front().getMessageDetail() + ")");
+    reading.reader = std::move(q);
     return reading;
 }
 

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include <memory>
+
+#include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjGen.hh>
 
 namespace penvane {
@@ -16,6 +19,9 @@ struct EveryObjectReading {
     // Dictionaries that look like signature dictionaries: /Type /Sig, or
     // /ByteRange and /Contents. In the order of the cross-reference table.
     std::vector<QPDFObjGen> signatureLike;
+    // The instance that read them: freeing its objects costs as much as a
+    // good part of reading them, so the caller decides when that happens.
+    std::unique_ptr<QPDF> reader;
 };
 
 // Reads every object of the document in `bytes` (as LoadRevision does, with

@@ -18,6 +18,9 @@ struct LoadedPdf {
     std::shared_ptr<const void> storage;  // keeps `bytes` alive (a mapping or a string)
     std::string_view bytes;               // the file, unchanged
     std::unique_ptr<QPDF> qpdf;
+    // The second reading a verification made of every object (EveryObject.h),
+    // kept with the document so that it is freed when the document is.
+    std::unique_ptr<QPDF> wholeReading;
     std::string password;                 // as the user gave it (owner or user)
     // Why readers may show the pages differently (a page listed twice in the
     // page tree, which qpdf mends in memory only); empty when nothing.

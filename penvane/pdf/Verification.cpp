@@ -295,7 +295,9 @@ VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
         refusal(std::current_exception());
     }
     const size_t held = all.size();
-    for (const QPDFObjGen& og : everyObject.get().signatureLike)
+    EveryObjectReading reading = everyObject.get();
+    pdf.wholeReading = std::move(reading.reader);
+    for (const QPDFObjGen& og : reading.signatureLike)
         if (!seen.count(og)) all.push_back({UnheldSignature(q.getObject(og))});
     Judge(pdf, xref, handler, all, held);
 
