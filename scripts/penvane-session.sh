@@ -29,7 +29,12 @@
 # session up, and then this file's whole cost is a handful of milliseconds.
 _penvane_session_here=${BASH_SOURCE[0]}
 case $_penvane_session_here in */*) _penvane_session_here=${_penvane_session_here%/*} ;; *) _penvane_session_here=. ;; esac
-_penvane_session_root=$(cd -P "$_penvane_session_here/.." && pwd)
+# scripts/penvane has found the checkout already and says so.
+if [ "${_penvane_checkout:-}" -ef "$_penvane_session_here/.." ]; then
+  _penvane_session_root=$_penvane_checkout
+else
+  _penvane_session_root=$(cd -P "$_penvane_session_here/.." && pwd)
+fi
 unset _penvane_session_here
 PENVANE_SESSION_IDLE=${PENVANE_SESSION_IDLE:-300}
 _penvane_session_home=${PENVANE_SESSION_HOME:-$_penvane_session_root/build/session}
@@ -37,14 +42,15 @@ _penvane_session_home() { echo "$_penvane_session_home"; }
 
 _penvane_session_log() { echo "penvane: $*" >&2; }
 
-# A short name for this checkout's session (FNV-1a of its home, in bash).
+# A short name for this checkout's session (FNV-1a of its home, in bash),
+# into _penvane_session_tag_value.
 _penvane_session_tag() {
   local text=$1 hash=2166136261 i code
   for ((i = 0; i < ${#text}; i++)); do
     printf -v code '%d' "'${text:i:1}"
     hash=$(( ((hash ^ (code & 255)) * 16777619) & 4294967295 ))
   done
-  echo "$hash"
+  _penvane_session_tag_value=$hash
 }
 
 # The private runtime folder of this user and checkout, in _penvane_run.
@@ -62,7 +68,7 @@ _penvane_runtime_dir() {
       return 1
     fi
   fi
-  [ -n "${_penvane_session_tag_value:-}" ] || _penvane_session_tag_value=$(_penvane_session_tag "$_penvane_session_home")
+  [ -n "${_penvane_session_tag_value:-}" ] || _penvane_session_tag "$_penvane_session_home"
   _penvane_run=$base/penvane-$_penvane_session_tag_value
   [ -d "$_penvane_run" ] || mkdir -p -m 0700 "$_penvane_run" || return 1
 }
@@ -70,21 +76,14 @@ _penvane_runtime_dir() {
 # Debian's wineserver is a script that runs wineserver64 in its place.
 _penvane_is_wineserver() {
   [ -n "$1" ] || return 1
-  case $(_penvane_read "/proc/$1/comm") in wineserver*) return 0 ;; esac
+  _penvane_line "/proc/$1/comm"
+  case $_penvane_value in wineserver*) return 0 ;; esac
   return 1
 }
 
-_penvane_is_service() { [ -n "$1" ] && [ "$(_penvane_read "/proc/$1/comm")" = penvane-host-se ]; }
+_penvane_is_service() { [ -n "$1" ] && _penvane_line "/proc/$1/comm" && [ "$_penvane_value" = penvane-host-se ]; }
 
 _penvane_win_path() { local p=$1; echo "Z:${p//\//\\}"; }
-
-# A fingerprint of the modules a prefix registers or a host loads: their
-# paths, sizes and times (cheap on every command, and any rebuild changes it).
-_penvane_modules_stamp() {
-  local s
-  s=$(stat -L -c '%n %s %Y' "$@" 2>/dev/null)
-  echo "${s//$'\n'/ }"
-}
 
 # Runs a command and waits for it in a way a signal interrupts at once: the
 # session's long steps run in sessions of their own (setsid), where a
@@ -94,6 +93,8 @@ _penvane_bg() { "$@" & wait $!; }
 
 # The content of a small file, without a process for it.
 _penvane_read() { local v=; [ -r "$1" ] && read -r v <"$1"; echo "$v"; }
+# The same into _penvane_value, without a subshell (the commands' warm path).
+_penvane_line() { _penvane_value=; [ -r "$1" ] && read -r _penvane_value <"$1"; return 0; }
 
 # The wineserver of the prefix in WINEPREFIX, when one runs.
 _penvane_prefix_server() {
@@ -153,13 +154,25 @@ penvane_session_ready() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ "$kind" = headless ] && unset DISPLAY
   export PENVANE_HOST_LOG=${PENVANE_HOST_LOG:-$run/penvane-host.log}
-  export PENVANE_HOST="wine \"$_penvane_hostexe\" --protocol \"$(_penvane_win_path "$_penvane_plugin")\""
-  _penvane_stamp=$(_penvane_modules_stamp "$_penvane_ocx" "$_penvane_pad" "$_penvane_hostexe" "$_penvane_plugin")
-  [ "$(_penvane_read "$WINEPREFIX/.penvane-registered")" = "$_penvane_stamp" ] &&
-    _penvane_is_wineserver "$(_penvane_read "$run/wineserver-$kind.pid")" || return 1
+  local plugin_win=${_penvane_plugin//\//\\}
+  export PENVANE_HOST="wine \"$_penvane_hostexe\" --protocol \"Z:$plugin_win\""
+  _penvane_service=$_penvane_session_root/build/tool/penvane/service/penvane-host-service
+  # One stat for both fingerprints: the modules the prefix registers and the
+  # hosts load, and with them the service that hands the hosts over.
+  local files
+  mapfile -t files < <(stat -L -c '%n %s %Y' "$_penvane_ocx" "$_penvane_pad" "$_penvane_hostexe" "$_penvane_plugin" \
+    "$_penvane_service" 2>/dev/null)
+  _penvane_stamp="${files[*]:0:4}"
+  _penvane_service_stamp="${files[*]}"
+  _penvane_line "$WINEPREFIX/.penvane-registered"
+  [ "$_penvane_value" = "$_penvane_stamp" ] || return 1
+  _penvane_line "$run/wineserver-$kind.pid"
+  _penvane_is_wineserver "$_penvane_value" || return 1
   [ "$kind" = desktop ] && return 0
-  _penvane_is_service "$(_penvane_read "$run/service.pid")" && [ -S "$run/host.sock" ] &&
-    [ "$(_penvane_read "$run/service.stamp")" = "$_penvane_stamp" ] || return 1
+  _penvane_line "$run/service.pid"
+  _penvane_is_service "$_penvane_value" && [ -S "$run/host.sock" ] || return 1
+  _penvane_line "$run/service.stamp"
+  [ "$_penvane_value" = "$_penvane_service_stamp" ] || return 1
   export PENVANE_HOST_SOCKET=$run/host.sock
 }
 
@@ -168,8 +181,9 @@ penvane_session_up() {
   local ready=0
   penvane_session_ready "$kind" || ready=$?
   case $ready in 0) return 0 ;; 2) return 1 ;; esac
-  local service=$_penvane_session_root/build/tool/penvane/service/penvane-host-service
+  local service=$_penvane_service
   local hostexe=$_penvane_hostexe ocx=$_penvane_ocx pad=$_penvane_pad stamp=$_penvane_stamp
+  local service_stamp=$_penvane_service_stamp
   _penvane_runtime_dir check || return 1
   local run=$_penvane_run
   # The set-up runs as a job the caller waits for with `wait`, which a
@@ -192,7 +206,7 @@ penvane_session_up() {
     local pid
     pid=$(_penvane_read "$run/service.pid")
     if _penvane_is_service "$pid" && [ -S "$run/host.sock" ]; then
-      [ "$(_penvane_read "$run/service.stamp")" = "$stamp" ] && exit 0
+      [ "$(_penvane_read "$run/service.stamp")" = "$service_stamp" ] && exit 0
       kill "$pid" 2>/dev/null
       for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
     fi
@@ -203,7 +217,7 @@ penvane_session_up() {
     setsid "$service" --socket "$run/host.sock" --warm 2 --idle "$PENVANE_SESSION_IDLE" \
       --log "$PENVANE_HOST_LOG" -- "$@" --warm-up </dev/null >/dev/null 2>>"$PENVANE_HOST_LOG" 9>&- &
     echo $! >"$run/service.pid"
-    echo "$stamp" >"$run/service.stamp"
+    echo "$service_stamp" >"$run/service.stamp"
     for _ in $(seq 1 100); do [ -S "$run/host.sock" ] && break; sleep 0.01; done
   ) 9>"$run/lock" &
   wait $! || return 1
