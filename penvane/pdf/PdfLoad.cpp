@@ -2,6 +2,7 @@
 
 #include <qpdf/QPDFExc.hh>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -14,16 +15,29 @@ namespace penvane {
 
 namespace {
 
-// The file mapped read-only: verifying a large file costs no copy of it.
-class Mapping {
+// The file's bytes in memory of this process's own. A mapping of the file
+// itself would cost no copy, but another process that truncates the file
+// meanwhile turns every read of the lost pages into SIGBUS, and one that
+// rewrites it changes the bytes between the parse and the digest: the
+// verdict must be about one set of bytes. The memory is mapped in at once
+// (a fault per page would cost more than the copy).
+class Snapshot {
 public:
-    Mapping(void* data, size_t size) : data_(data), size_(size) {}
-    ~Mapping() {
-        if (size_) munmap(data_, size_);
+    explicit Snapshot(size_t size) : size_(size) {
+        if (size_ == 0) return;
+        void* p = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        data_ = p == MAP_FAILED ? nullptr : static_cast<char*>(p);
     }
-    std::string_view View() const { return {static_cast<const char*>(data_), size_}; }
+    ~Snapshot() {
+        if (data_) munmap(data_, size_);
+    }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+    bool Made() const { return size_ == 0 || data_; }
+    char* Data() { return data_; }
+    std::string_view View() const { return {data_, size_}; }
 private:
-    void* data_;
+    char* data_ = nullptr;
     size_t size_;
 };
 
@@ -95,13 +109,21 @@ LoadedPdf LoadPdf(const std::string& path, const std::string& password) {
         throw PdfError(path + ": cannot be read");
     }
     const size_t size = static_cast<size_t>(st.st_size);
-    // Mapped in at once: verifying touches nearly every byte (the digests),
-    // and one pass over the page cache costs far less than a fault per page.
-    void* data = size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : nullptr;
+    auto snapshot = std::make_shared<Snapshot>(size);
+    bool whole = snapshot->Made();
+    for (size_t done = 0; whole && done < size;) {
+        const ssize_t got = read(fd, snapshot->Data() + done, size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) whole = false;
+        else done += static_cast<size_t>(got);
+    }
+    // Bytes beyond the size it had when opened: it grew while being read.
+    char beyond;
+    if (whole && read(fd, &beyond, 1) > 0) whole = false;
     close(fd);
-    if (data == MAP_FAILED) throw PdfError(path + ": cannot be read");
-    auto mapping = std::make_shared<const Mapping>(data, size);
-    return LoadPdfView(path, mapping, mapping->View(), password);
+    if (!snapshot->Made()) throw PdfError(path + ": cannot be read (not enough memory)");
+    if (!whole) throw PdfError(path + ": cannot be read (it changed while it was being read)");
+    return LoadPdfView(path, snapshot, snapshot->View(), password);
 }
 
 }  // namespace penvane

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -32,6 +34,22 @@ ToolRun RunWith(const std::string& environment, const std::vector<std::string>& 
 bool HostRunning(const std::string& tag) {
     // The bracket keeps pgrep from finding the shell that runs it.
     return RunCommand("pgrep -f -- '--ta[g] " + tag + "'").exitCode == 0;
+}
+
+// Whether process `pid` has `path` open or mapped.
+bool HoldsFile(pid_t pid, const std::string& path) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    if (DIR* fds = opendir((proc + "/fd").c_str())) {
+        bool found = false;
+        while (dirent* e = readdir(fds)) {
+            char link[4096];
+            const ssize_t n = readlink((proc + "/fd/" + e->d_name).c_str(), link, sizeof link);
+            if (n > 0 && std::string(link, static_cast<size_t>(n)) == path) found = true;
+        }
+        closedir(fds);
+        if (found) return true;
+    }
+    return ReadBytes(proc + "/maps").find(path) != std::string::npos;
 }
 
 std::string Fixture(const std::string& dir, const std::string& name, const std::string& from, const std::string& to) {
@@ -166,6 +184,46 @@ TEST(Command, ASignalEndsTheHostAndLeavesNothing) {
         for (int i = 0; i < 20 && HostRunning(tag); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_FALSE(HostRunning(tag)) << "the host outlived the command";
         EXPECT_EQ(RunCommand("ls -A " + dir).out, "") << "no output and no temporary file";
+    }
+}
+
+
+TEST(Command, AFileCutShortWhileItIsReadIsAnErrorNotACrash) {
+    // A signed file of some 30 MB (an attachment), cut short again and again
+    // while it is being verified: every run ends with an exit code, never a
+    // signal, and the verdict is about one set of bytes.
+    const std::string dir = ScratchDir(), big = dir + "/big.pdf", signedPdf = dir + "/signed.pdf";
+    WriteBytes(dir + "/payload.bin", std::string(30u << 20, 'x'));
+    ASSERT_EQ(RunCommand("qpdf " + TestPdf("minimal.pdf") + " --add-attachment " + dir + "/payload.bin -- " + big).exitCode, 0);
+    ASSERT_EQ(SignWithSample(big, signedPdf, {"--new-field", "1:50,50,250,130"}).exitCode, 0);
+    const std::string bytes = ReadBytes(signedPdf), target = dir + "/target.pdf", errors = dir + "/errors.txt";
+    for (int run = 0; run < 12; ++run) {
+        SCOPED_TRACE(run);
+        WriteBytes(target, bytes);
+        pid_t tool = fork();
+        ASSERT_GE(tool, 0);
+        if (tool == 0) {
+            setenv("PENVANE_HOST", PENVANE_FAKE_HOST, 1);
+            const int quiet = open("/dev/null", O_WRONLY);
+            const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(quiet, 1);
+            dup2(err, 2);
+            execl(PENVANE_TOOL, PENVANE_TOOL, "verify", target.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Cut it once the tool holds the file (open, or mapped), a little
+        // later on each run.
+        for (int i = 0; i < 20000 && !HoldsFile(tool, target); ++i)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(run));
+        ASSERT_EQ(truncate(target.c_str(), 1000), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(tool, &status, 0), tool);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_LE(WEXITSTATUS(status), 2);
+        // A sanitizer's report of the signal would end with an exit code too.
+        const std::string said = ReadBytes(errors);
+        EXPECT_EQ(said.find("Sanitizer"), std::string::npos) << said.substr(0, 300);
     }
 }
 
