@@ -2,6 +2,8 @@
 // or unknown message answers with an error instead of hanging.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "HandlerMessages.h"
 #include "HostProcess.h"
 #include "PdfError.h"
@@ -106,6 +108,17 @@ TEST(Protocol, AHostThatHangsOrDiesEndsTheExchangeWithAMessage) {
     } catch (const PdfError& e) {
         EXPECT_STREQ(e.what(), "the host program ended with exit code 3 without answering");
     }
+    // A host that reads nothing, sent a request far bigger than a pipe
+    // holds: the time-out still holds while the request waits to be written.
+    HostProcess deaf({"sleep", "30"}, "");
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        deaf.Exchange(ValidateRequestLine(std::string(1 << 20, 'v'), std::string(20, 'd')), 1);
+        ADD_FAILURE() << "no time-out";
+    } catch (const PdfError& e) {
+        EXPECT_STREQ(e.what(), "the host program did not answer within 1 s; it was stopped");
+    }
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
 }
 
 }  // namespace

@@ -39,6 +39,22 @@ TEST(SignVerify, EveryFileSignedOnANewFieldIsAnAppendOnlyUpdateThatVerifies) {
     }
 }
 
+TEST(SignVerify, OfFieldsOfOneNameTheEmptyOneIsSigned) {
+    // The first "Approval" holds another handler's signature; naming the
+    // field signs the second, and nothing of the first changes.
+    const std::string dir = ScratchDir(), out = dir + "/signed.pdf";
+    ASSERT_EQ(SignWithSample(TestPdf("same-name-fields.pdf"), out, {"--field", "Approval"}).exitCode, 0);
+    ExpectQpdfClean(out);
+    const std::string fields = RunTool({"fields", out}).out;
+    EXPECT_NE(fields.find("\"Approval\"  page 1  rect 50,100,250,180  signed"), std::string::npos) << fields;
+    ToolRun verify = RunTool({"verify", "--json", out});
+    EXPECT_EQ(verify.exitCode, 0) << verify.out;
+    auto signatures = nlohmann::json::parse(verify.out)["files"][0]["signatures"];
+    ASSERT_EQ(signatures.size(), 2u);
+    EXPECT_EQ(signatures[0]["filter"], "/Orvel.PenvanePlus");
+    EXPECT_EQ(signatures[1]["filter"], "/Other.Handler");
+}
+
 TEST(SignVerify, ExistingFieldOffersItsSeedReasonsAndIsSigned) {
     const std::string dir = ScratchDir(), out = dir + "/signed.pdf";
     ToolRun fields = RunTool({"fields", TestPdf("unsigned-field.pdf")});

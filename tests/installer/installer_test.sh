@@ -203,12 +203,8 @@ out=$(scripted PENVANEPDF.PenvanePdfCtrl.1 QUILLIX.QuillixCtrl.1)
 check "a script creates both controls" test "$(grep -c ' created$' <<<"$out")" = 2
 step "a signing through the installed plug-in, control and stand-in"
 if [ -n "$tool" ]; then
-  # The tool splits PENVANE_HOST at blanks and the installed plug-in's path
-  # has one: a wrapper carries the host program's command line.
-  installed_host=$work/installed-host.sh
-  printf '#!/usr/bin/env bash\nexec wine %q --protocol %q\n' "$host_program" \
-    'C:\Program Files\Penvane\Plug-ins\PenvanePlus.api' > "$installed_host"
-  chmod +x "$installed_host"
+  # The installed plug-in's path has a blank: quoted, it stays one word.
+  installed_host="wine \"$host_program\" --protocol \"C:\\Program Files\\Penvane\\Plug-ins\\PenvanePlus.api\""
   rm -f "$work/signed.pdf" "$work/penvane-host.log"
   check "penvane signs a new field with the sample strokes" signing sign "$root/penvane/sample/agreement.pdf" \
     "$work/signed.pdf" --new-field 1:350,60,550,130 --strokes "$root/standins/pendata/sample/sample_signature.strokes"
