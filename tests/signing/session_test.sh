@@ -64,7 +64,10 @@ set -m
 step "Ctrl-C while the session comes up"
 "$penvane" verify "$sample" >/dev/null 2>&1 &
 early=$!
-sleep 0.5
+# Once the set-up has started a process of the session (it then has Wine's
+# services to start, about half a second): a fixed pause may outlast it.
+session_started() { [ -n "$(session_processes)" ]; }
+wait_for 10 session_started
 t=$(date +%s%N)
 kill -INT $early; wait $early; rc=$?
 check "exit code 130" [ $rc = 130 ]
