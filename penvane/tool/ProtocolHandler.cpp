@@ -54,6 +54,8 @@ ProtocolHandler::~ProtocolHandler() {
     // A host that failed an exchange is gone already; a working one has a
     // moment to end cleanly before its group is ended.
     if (!host_ || !host_->Healthy()) return;
+    // One of the service's that only validated waits for the next command
+    // there; if the service does not take it, it ends here like any other.
     if (onlyValidations_ && !command_.socket.empty() && host_->Idle()) {
         const HandedHost handed{host_->ToHost(), host_->FromHost(), host_->Pid()};
         if (GiveHostBack(command_.socket, 1000, handed)) {
