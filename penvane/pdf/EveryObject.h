@@ -16,13 +16,16 @@
 namespace penvane {
 
 struct EveryObjectReading {
-    // Dictionaries that look like signature dictionaries: /Type /Sig, or
-    // /ByteRange and /Contents. In the order of the cross-reference table.
+    // Dictionaries that look like signature dictionaries (/Type /Sig, or
+    // /ByteRange and /Contents), in the order of the cross-reference table.
     std::vector<QPDFObjGen> signatureLike;
     // The instance that read them: freeing its objects costs as much as a
     // good part of reading them, so the caller decides when that happens.
     std::unique_ptr<QPDF> reader;
 };
+
+// A dictionary that looks like a signature dictionary, whoever holds it.
+bool LooksLikeSignature(QPDFObjectHandle object);
 
 // Reads every object of the document in `bytes` (as LoadRevision does, with
 // `password`). Throws PdfError naming `name` when qpdf could read any of

@@ -139,11 +139,6 @@ std::vector<SignatureReport> FieldSignatures(QPDF& q, std::set<QPDFObjGen>* seen
     return found;
 }
 
-bool LooksLikeSignature(QPDFObjectHandle obj) {
-    return obj.isDictionary() &&
-           (obj.getKey("/Type").isNameAndEquals("/Sig") || (obj.hasKey("/ByteRange") && obj.hasKey("/Contents")));
-}
-
 // A signature dictionary that no field holds: a verifier that looked at
 // fields alone could be shown one signature while another hides.
 SignatureReport UnheldSignature(QPDFObjectHandle obj) {
@@ -188,8 +183,9 @@ struct Judged {
     std::string contents;         // the gap's bytes, once coverage holds
     std::string digest;           // ours: SHA-1 of the signed bytes
     std::exception_ptr failure;   // of the digest or the other handler's check
-    bool covered = false;
-    bool needsChanges = false;    // ours, valid for a revision that later ones follow
+    bool needsChanges = false;    // ours, signed over a revision that later ones follow
+
+    explicit Judged(SignatureReport r) : report(std::move(r)) {}
 };
 
 // Coverage of each signature in `all` from `first` on, read from the
@@ -228,7 +224,6 @@ void Judge(LoadedPdf& pdf, const XRef& xref, SignatureHandler* handler, std::vec
         }
         r.coversWholeFile = c.wholeFile || OnlyWhitespace(pdf.bytes, RangeEnd(*r.range));
         all[i].contents = std::move(c.contents);
-        all[i].covered = true;
         covered.push_back(&all[i]);
     }
 
@@ -285,7 +280,7 @@ VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
     std::set<QPDFObjGen> seen;
     XRef xref;
     try {
-        for (SignatureReport& r : FieldSignatures(q, &seen)) all.push_back({std::move(r)});
+        for (SignatureReport& r : FieldSignatures(q, &seen)) all.emplace_back(std::move(r));
         // What qpdf's form helper says of the form (a widget no field lists)
         // is no repair of what was read.
         q.getWarnings();
@@ -298,7 +293,7 @@ VerifyReport Verify(LoadedPdf& pdf, SignatureHandler* handler) {
     EveryObjectReading reading = everyObject.get();
     pdf.wholeReading = std::move(reading.reader);
     for (const QPDFObjGen& og : reading.signatureLike)
-        if (!seen.count(og)) all.push_back({UnheldSignature(q.getObject(og))});
+        if (!seen.count(og)) all.emplace_back(UnheldSignature(q.getObject(og)));
     Judge(pdf, xref, handler, all, held);
 
     std::stable_sort(all.begin(), all.end(),
