@@ -83,7 +83,8 @@ _penvane_is_wineserver() {
 
 _penvane_is_service() { [ -n "$1" ] && _penvane_line "/proc/$1/comm" && [ "$_penvane_value" = penvane-host-se ]; }
 
-_penvane_win_path() { local p=$1; echo "Z:${p//\//\\}"; }
+# A Linux path as Wine names it, into _penvane_value.
+_penvane_win_path() { _penvane_value="Z:${1//\//\\}"; }
 
 # Runs a command and waits for it in a way a signal interrupts at once: the
 # session's long steps run in sessions of their own (setsid), where a
@@ -92,8 +93,8 @@ _penvane_win_path() { local p=$1; echo "Z:${p//\//\\}"; }
 _penvane_bg() { "$@" & wait $!; }
 
 # The content of a small file, without a process for it.
-_penvane_read() { local v=; [ -r "$1" ] && read -r v <"$1"; echo "$v"; }
-# The same into _penvane_value, without a subshell (the commands' warm path).
+# The first line of a small file into _penvane_value, without a process or
+# a subshell for it (empty when it cannot be read).
 _penvane_line() { _penvane_value=; [ -r "$1" ] && read -r _penvane_value <"$1"; return 0; }
 
 # The wineserver of the prefix in WINEPREFIX, when one runs.
@@ -110,7 +111,7 @@ _penvane_prefix_server() {
 # hold the lock for their whole life.
 _penvane_session_server() {
   local pidfile=$1 pid
-  pid=$(_penvane_read "$pidfile")
+  _penvane_line "$pidfile"; pid=$_penvane_value
   _penvane_is_wineserver "$pid" && return 0
   pid=$(_penvane_prefix_server) && { echo "$pid" >"$pidfile"; return 0; }
   # A session of its own: neither a terminal's Ctrl-C nor the end of this
@@ -154,8 +155,8 @@ penvane_session_ready() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ "$kind" = headless ] && unset DISPLAY
   export PENVANE_HOST_LOG=${PENVANE_HOST_LOG:-$run/penvane-host.log}
-  local plugin_win=${_penvane_plugin//\//\\}
-  export PENVANE_HOST="wine \"$_penvane_hostexe\" --protocol \"Z:$plugin_win\""
+  _penvane_win_path "$_penvane_plugin"
+  export PENVANE_HOST="wine \"$_penvane_hostexe\" --protocol \"$_penvane_value\""
   _penvane_service=$_penvane_session_root/build/tool/penvane/service/penvane-host-service
   # One stat for both fingerprints: the modules the prefix registers and the
   # hosts load, and with them the service that hands the hosts over.
@@ -194,9 +195,11 @@ penvane_session_up() {
     _penvane_session_prefix "$kind" || exit 1
     _penvane_session_server "$run/wineserver-$kind.pid"
     local registered=$WINEPREFIX/.penvane-registered module
-    if [ "$(_penvane_read "$registered")" != "$stamp" ]; then
+    _penvane_line "$registered"
+    if [ "$_penvane_value" != "$stamp" ]; then
       for module in "$pad" "$ocx"; do
-        _penvane_bg setsid wine regsvr32 /s "$(_penvane_win_path "$module")" </dev/null >/dev/null 2>&1 9>&- ||
+        _penvane_win_path "$module"
+        _penvane_bg setsid wine regsvr32 /s "$_penvane_value" </dev/null >/dev/null 2>&1 9>&- ||
           { _penvane_session_log "$(basename "$module") could not be registered in $WINEPREFIX"; exit 1; }
       done
       echo "$stamp" >"$registered"
@@ -204,9 +207,10 @@ penvane_session_up() {
     [ "$kind" = headless ] || exit 0
     # The host service, replaced when the modules it loads changed.
     local pid
-    pid=$(_penvane_read "$run/service.pid")
+    _penvane_line "$run/service.pid"; pid=$_penvane_value
     if _penvane_is_service "$pid" && [ -S "$run/host.sock" ]; then
-      [ "$(_penvane_read "$run/service.stamp")" = "$service_stamp" ] && exit 0
+      _penvane_line "$run/service.stamp"
+      [ "$_penvane_value" = "$service_stamp" ] && exit 0
       kill "$pid" 2>/dev/null
       for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
     fi
@@ -231,14 +235,14 @@ penvane_session_down() {
   run=$_penvane_run
   (
     flock 9
-    pid=$(_penvane_read "$run/service.pid")
+    _penvane_line "$run/service.pid"; pid=$_penvane_value
     if _penvane_is_service "$pid"; then
       kill "$pid" 2>/dev/null
       for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
     fi
     rm -f "$run/service.pid" "$run/service.stamp"
     for kind in headless desktop; do
-      pid=$(_penvane_read "$run/wineserver-$kind.pid")
+      _penvane_line "$run/wineserver-$kind.pid"; pid=$_penvane_value
       rm -f "$run/wineserver-$kind.pid"
       _penvane_is_wineserver "$pid" || continue
       # This session's own prefix: ending its server ends only its processes.
